@@ -1,0 +1,64 @@
+// A worker thread that pauses itself and is resumed by its owner.
+//
+// Stands in for a thread created suspended and driven with SuspendThread and
+// ResumeThread. The worker pauses by setting its suspended flag and then
+// suspending itself; the owner (Start) clears the flag and resumes it. A resume
+// that arrives between the worker setting its flag and actually waiting is not
+// lost.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace corvane::platform {
+
+class Worker {
+public:
+    // Creates the thread suspended: `body` starts running at the first resume().
+    // The suspended flag starts at 1.
+    Worker(std::string name, std::function<int()> body);
+    Worker(const Worker&) = delete;
+    Worker& operator=(const Worker&) = delete;
+    // Waits for the thread to end. The owner first makes the body return
+    // (its quit flag) and resumes the thread if it is paused.
+    ~Worker();
+
+    const std::string& name() const { return name_; }
+
+    // The suspended flag the owner tests and clears (1 = paused).
+    std::atomic<int>& suspendedFlag() { return suspendedFlag_; }
+
+    // Lets the thread go on if it is paused or has not started; does nothing
+    // while it runs.
+    void resume();
+    // Start's idiom: if the flag is set, clear it and resume. Returns whether
+    // the thread was resumed.
+    bool clearFlagAndResume();
+
+    // Called by the body on its own thread: flag := 1, then wait for resume().
+    void suspendSelf();
+
+    bool finished() const { return finished_.load(); }
+    // Waits up to `ms` clock milliseconds for the body to return.
+    bool waitFinished(double ms) const;
+    int exitCode() const { return exitCode_.load(); }
+
+private:
+    void run(std::function<int()> body);
+
+    std::string name_;
+    std::atomic<int> suspendedFlag_{1};
+    std::atomic<bool> finished_{false};
+    std::atomic<int> exitCode_{0};
+    std::mutex mutex_;
+    std::condition_variable resumed_;
+    bool wantsToWait_ = true;  // in (or entering) a pause; starts paused
+    bool permit_ = false;      // a resume has arrived for that pause
+    std::thread thread_;
+};
+
+}  // namespace corvane::platform

@@ -1,0 +1,107 @@
+// Self-pausing workers: created suspended, pause keeps their place, quit ends them.
+#include "platform/worker.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using corvane::platform::Worker;
+
+namespace {
+
+void waitUntil(const std::function<bool()>& condition) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition() && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+}  // namespace
+
+TEST(Worker, StartsSuspendedAndRunsOnResume) {
+    std::atomic<int> runs{0};
+    Worker worker("test", [&] {
+        ++runs;
+        return 7;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(worker.suspendedFlag(), 1);
+    EXPECT_TRUE(worker.clearFlagAndResume());
+    EXPECT_TRUE(worker.waitFinished(5000));
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(worker.exitCode(), 7);
+}
+
+TEST(Worker, PauseKeepsTheStepAndQuitEndsAPausedWorker) {
+    std::atomic<bool> quit{false};
+    std::atomic<int> step{0};
+    Worker* self = nullptr;
+    Worker worker("stepper", [&] {
+        while (!quit) {
+            ++step;
+            self->suspendSelf();  // pause after every pass
+        }
+        return 0;
+    });
+    self = &worker;
+    worker.clearFlagAndResume();
+    waitUntil([&] { return worker.suspendedFlag() == 1 && step == 1; });
+    EXPECT_EQ(step, 1);
+    worker.clearFlagAndResume();
+    waitUntil([&] { return worker.suspendedFlag() == 1 && step == 2; });
+    EXPECT_EQ(step, 2);
+
+    quit = true;
+    worker.clearFlagAndResume();
+    EXPECT_TRUE(worker.waitFinished(200));
+}
+
+TEST(Worker, ResumeBetweenFlagAndWaitIsNotLost) {
+    // Resume as soon as the flag shows, many times over: the worker must never
+    // stay paused after a resume.
+    std::atomic<bool> quit{false};
+    std::atomic<int> passes{0};
+    Worker* self = nullptr;
+    Worker worker("race", [&] {
+        while (!quit) {
+            ++passes;
+            self->suspendSelf();
+        }
+        return 0;
+    });
+    self = &worker;
+    worker.clearFlagAndResume();
+    for (int i = 0; i < 500; ++i) {
+        waitUntil([&] { return worker.suspendedFlag() == 1; });
+        worker.clearFlagAndResume();
+    }
+    quit = true;
+    waitUntil([&] { return worker.suspendedFlag() == 1 || worker.finished(); });
+    worker.clearFlagAndResume();
+    EXPECT_TRUE(worker.waitFinished(2000));
+    EXPECT_GE(passes, 500);
+}
+
+TEST(Worker, ResumeWhileRunningDoesNothing) {
+    std::atomic<bool> release{false};
+    Worker* self = nullptr;
+    std::atomic<int> pauses{0};
+    Worker worker("busy", [&] {
+        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ++pauses;
+        self->suspendSelf();
+        return 0;
+    });
+    self = &worker;
+    worker.clearFlagAndResume();
+    worker.resume();  // running: must not pre-authorise the coming pause
+    release = true;
+    waitUntil([&] { return worker.suspendedFlag() == 1; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(worker.finished());
+    worker.clearFlagAndResume();
+    EXPECT_TRUE(worker.waitFinished(2000));
+}
