@@ -54,14 +54,10 @@ private:
 };
 
 // Every field after the header, in file order, for reading and for writing.
-template <typename Io, typename Params>
-void fields(Io& io, Params& p, bool reading) {
+template <typename Io>
+void fields(Io& io, MachineParameters& p) {
     for (auto& axis : p.axes) {
-        if (reading) {
-            io.f64(axis.stepDistance);
-        } else {
-            io.f64(std::fabs(axis.stepDistance));
-        }
+        io.f64(axis.stepDistance);
         io.f64(axis.startSpeed);
         io.f64(axis.maxSpeed);
     }
@@ -122,8 +118,12 @@ std::string encodeMachineParameters(const MachineParameters& parameters) {
     Writer writer;
     writer.i32(kParameterStartMark);
     writer.i32(kParameterPayloadLength);
+    // The step distance is stored as its absolute value.
     MachineParameters copy = parameters;
-    fields(writer, copy, false);
+    for (auto& axis : copy.axes) {
+        axis.stepDistance = std::fabs(axis.stepDistance);
+    }
+    fields(writer, copy);
     writer.i32(kParameterEndMark);
     return writer.bytes;
 }
@@ -142,7 +142,7 @@ bool decodeMachineParameters(std::string_view bytes, MachineParameters& paramete
     }
     Reader reader(bytes);
     reader.skip(8);
-    fields(reader, parameters, true);
+    fields(reader, parameters);
     for (auto& axis : parameters.axes) {
         axis.stepDistance = std::fabs(axis.stepDistance);
     }
