@@ -1,0 +1,815 @@
+// The headless main window: commands, timers and message handlers.
+#include "app/console.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "machine/io_points.h"
+#include "machine/machine_parameters.h"
+#include "machine/motion_axis.h"
+#include "machine/reset_worker.h"
+#include "platform/clock.h"
+#include "platform/message_box.h"
+#include "platform/window_messages.h"
+#include "platform/worker.h"
+#include "production/alarm_texts.h"
+#include "production/board_transport.h"
+#include "production/chain_feed.h"
+#include "production/production_cycle.h"
+#include "stats/production_statistics.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr double kTimerPeriods[4] = {0.030, 1.0, 0.028, 0.360};
+constexpr uint32_t kBuzzerPatternMs = 15000;
+constexpr int kStoppedTicksForPaperCut = 6000;
+
+std::string formatNumber(const char* format, double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+}  // namespace
+
+Console::Console(const ProgramSource& program) : Console(program, Options{}) {}
+
+Console::Console(const ProgramSource& program, Options options)
+    : program_(program), options_(options), statistics_(std::make_unique<ProductionStatistics>()) {
+    machineState().resetToDefaults();
+    window_.bindToCurrentThread();
+    window_.setHandler([this](uint32_t m, uintptr_t w, intptr_t l) { return handleMessage(m, w, l); });
+    context_ = std::make_unique<ProductionContext>(machineState(), settings_, window_, *statistics_,
+                                                   counters_, program_);
+    chain_ = std::make_unique<ChainFeed>(*context_);
+    context_->chain = chain_.get();
+    context_->releaseCursor = [this] {
+        // Workers ask; the window thread lets the pointer go.
+        if (releaseHook_) releaseHook_();
+    };
+    transport_ = std::make_unique<BoardTransport>(*context_);
+    cycle_ = std::make_unique<ProductionCycle>(*context_, *transport_);
+    reset_ = std::make_unique<ResetWorker>(window_);
+}
+
+Console::~Console() {
+    timersStarted_ = false;
+    if (initialised_) {
+        if (options_.saveParametersAtExit) {
+            SaveMachineParameters();
+        }
+        for (int lamp : {kOutRedLight, kOutYellowLight, kOutGreenLight, kOutWorkdeskLight}) {
+            output(lamp).Off();
+        }
+    }
+    MachineState& state = machineState();
+    state.QuitRequest = 1;
+    // Workers that are paused are let go so they can see the quit flag; a
+    // worker blocked on a message to this window is released by closing it.
+    std::vector<platform::Worker*> workers = {chainWorker_.get(), productionWorker_.get(),
+                                              resetWorker_.get(), loadLiftWorker_.get(),
+                                              unloadLiftWorker_.get(), latchWorker_.get()};
+    for (platform::Worker* w : workers) {
+        if (w == nullptr) continue;
+        if (w->suspendedFlag().load()) {
+            w->resume();
+        }
+    }
+    for (platform::Worker* w : workers) {
+        if (w == nullptr) continue;
+        if (!w->waitFinished(200)) {
+            window_.processPending();
+        }
+    }
+    window_.close();
+    chainWorker_.reset();
+    productionWorker_.reset();
+    resetWorker_.reset();
+    loadLiftWorker_.reset();
+    unloadLiftWorker_.reset();
+    latchWorker_.reset();
+}
+
+void Console::initialise() {
+    MachineState& state = machineState();
+    settings_.SafeDoorCheck = 1;
+    cardsFound_ = InitMotionCards();
+    BuildAxes();
+    BuildIoTables();
+    if (!cardsFound_) {
+        const std::string text = tr("Cannot find the cards of motion control.", "没有找到运动控制卡. ");
+        platform::messageBox(text, "Error", platform::MessageIcon::Error);
+        setStatus(tr("Cannot find the cards of motion control. ", "没有找到运动控制卡. "));
+    }
+    settings_.ProductionSpeed = 90;
+    state.SpeedFactor = 0.9;
+    LoadMachineParameters();
+    statistics_->SetPlan(settings_.PlannedBoards.load(), settings_.PlannedHours.load());
+    chain_->rebuildPlan();
+    initialised_ = true;
+    timersStarted_ = true;
+    const double now = platform::Clock::seconds();
+    for (size_t i = 0; i < nextTimer_.size(); ++i) nextTimer_[i] = now + kTimerPeriods[i];
+    changed();
+}
+
+// --- Status and view ---------------------------------------------------------
+
+void Console::setStatus(const std::string& text) {
+    view_.status = text;
+    changed();
+}
+
+void Console::changed() {
+    if (viewChanged_) viewChanged_();
+}
+
+void Console::setCursorHooks(std::function<void()> confine, std::function<void()> release) {
+    confineHook_ = std::move(confine);
+    releaseHook_ = std::move(release);
+}
+
+void Console::setVerificationHook(std::function<void(const std::string&, const std::vector<int>&)> open) {
+    verificationHook_ = std::move(open);
+}
+
+void Console::verificationResult(bool verified) {
+    verificationPending_ = !verified;
+    if (verified) stationsToVerify_.clear();
+}
+
+void Console::confineCursor() {
+    view_.cursorConfined = true;
+    if (confineHook_) confineHook_();
+}
+
+void Console::releaseCursor() {
+    view_.cursorConfined = false;
+    if (releaseHook_) releaseHook_();
+}
+
+int Console::productionSuspended() const {
+    return productionWorker_ ? productionWorker_->suspendedFlag().load() : 1;
+}
+
+int Console::chainFeedSuspended() const {
+    return chainWorker_ ? chainWorker_->suspendedFlag().load() : 1;
+}
+
+void Console::setMainButtons(bool enabled) {
+    view_.startEnabled = enabled;
+    view_.stopEnabled = enabled;
+    view_.alarmResetEnabled = enabled;
+    view_.resetEnabled = enabled;
+}
+
+// --- Commands ----------------------------------------------------------------
+
+void Console::closeWaitingTime() {
+    const int code = productionState_;
+    if (code < 0 || code == 0 || code == kAlarmSafeDoor) return;
+    const double seconds = platform::secondsSince(waitingSince_);
+    if (code == kAlarmStationError) {
+        statistics_->AddShortageWaiting(seconds);
+    } else if (code >= kAlarmWorkdeskLoad && code <= kAlarmWorkdeskNoPcb) {
+        statistics_->AddPassboardWaiting(seconds);
+    } else if (code == kAlarmPlugInFailureLeft || code == kAlarmPlugInFailureRight) {
+        statistics_->AddErrorInsertionWaiting(seconds);
+    } else {
+        // Every other fault, the paper cut error among them, waits as an
+        // other error: the alarm counted it as one.
+        statistics_->AddOtherErrorWaiting(seconds);
+    }
+}
+
+void Console::createWorkers() {
+    if (!chainWorker_) {
+        chainWorker_ = std::make_unique<platform::Worker>("chain feed", [this] { return chain_->run(*chainWorker_); });
+    }
+    if (!productionWorker_) {
+        productionWorker_ = std::make_unique<platform::Worker>("production", [this] { return cycle_->run(*productionWorker_); });
+    }
+    if (!loadLiftWorker_) {
+        loadLiftWorker_ = std::make_unique<platform::Worker>("load lift", [this] { return transport_->runLoadLift(*loadLiftWorker_); });
+    }
+    if (!unloadLiftWorker_) {
+        unloadLiftWorker_ = std::make_unique<platform::Worker>("unload lift", [this] { return transport_->runUnloadLift(*unloadLiftWorker_); });
+    }
+}
+
+void Console::Start() {
+    MachineState& state = machineState();
+    view_.statusVisible = true;
+    if (!cardsFound_) {
+        setStatus(tr("Not find proper motion control card!", "没有找到运动控制卡"));
+        return;
+    }
+    if (verificationPending_) {
+        const std::string text = tr("Material batch number error", "物料批号不正确");
+        setStatus(text);
+        if (verificationHook_) verificationHook_(text, stationsToVerify_);
+        return;
+    }
+    const int alarm = state.AlarmCode.load();
+    if (alarm >= 0 && alarm != kAlarmPlugInFailureLeft && alarm != kAlarmPlugInFailureRight) {
+        setStatus(view_.status.empty() ? alarmText(alarm, state.Language.load()) : view_.status);
+        return;
+    }
+    state.AlarmCode = -1;
+    setStatus("");
+    verificationPending_ = false;
+    output(kOutBuzzer).Off();
+
+    if (program_.count() == 0) {
+        setStatus(tr("No Data!", "没有数据"));
+        return;
+    }
+    if (settings_.NeedsReset.load()) {
+        setStatus(tr("The machine needs to reset!", "机器需要复位"));
+        return;
+    }
+    if (input(kInHReturnOrigin).IsActive()) {
+        setStatus(tr("H-Header-button pressed!", "H轴头部按钮被按下"));
+        return;
+    }
+    if (input(kInStop).IsActive()) {
+        setStatus(tr("Stop-button pressed", "后部停止按钮被按下"));
+        return;
+    }
+    if (settings_.SafeDoorCheck.load() && !input(kInSafeDoor).IsActive()) {
+        setStatus(tr("The safe door was opened", "安全门被打开，机器暂停运行"));
+        return;
+    }
+    closeWaitingTime();
+
+    state.AlarmCode = -1;
+    productionState_ = -1;
+    view_.chainSelectorEnabled = false;
+    view_.plannedCountEnabled = false;
+    context_->runStartCounter = platform::Clock::performanceCounter();
+    state.StopRequest = 0;
+    state.EmergencyStopActive = 0;
+    state.StopKind = kRunning;
+
+    createWorkers();
+    if (productionWorker_->clearFlagAndResume()) {
+        confineCursor();
+    }
+    if (!latchWorker_) {
+        latchWorker_ = std::make_unique<platform::Worker>(
+            "lead latch", [this] { return ProductionCycle::runLeadLatch(*context_); });
+    }
+    if (settings_.ChainState.load() == kChainRun) chainWorker_->clearFlagAndResume();
+    loadLiftWorker_->clearFlagAndResume();
+    unloadLiftWorker_->clearFlagAndResume();
+    if (settings_.PlugInCheck.load() == kCheck) latchWorker_->clearFlagAndResume();
+    changed();
+}
+
+void Console::Stop() {
+    MachineState& state = machineState();
+    state.AlarmCode = -1;
+    output(kOutBuzzer).Off();
+    releaseCursor();
+    state.StopRequest = 1;
+    view_.startEnabled = true;
+    view_.plannedCountEnabled = true;
+    changed();
+}
+
+void Console::EmergencyStop() {
+    MachineState& state = machineState();
+    releaseCursor();
+    settings_.NeedsReset = 1;
+    state.EmergencyStopActive = 1;
+    platform::Clock::sleepMs(100);
+    SwitchOffAllButLamps();
+    view_.startEnabled = true;
+    view_.plannedCountEnabled = true;
+    StopAllAxes();
+    platform::Clock::sleepMs(100);
+    if (state.StopKind.load() != kEmergencyStopped) {
+        state.StopKind = kEmergencyStopped;
+        view_.menusEnabled = true;
+        view_.plannedCountEnabled = true;
+    }
+    state.AlarmCode = -1;
+    output(kOutBuzzer).Off();
+    changed();
+}
+
+void Console::AlarmReset() {
+    MachineState& state = machineState();
+    state.AlarmCode = -1;
+    output(kOutBuzzer).Off();
+    setStatus(settings_.NeedsReset.load() ? tr("The machine need to reset", "机器需要复位")
+                                          : tr("Alarm reseted", "报警已复位"));
+    verificationPending_ = false;
+}
+
+void Console::Reset() {
+    MachineState& state = machineState();
+    auto stopped = [&] { return state.StopRequest.load() || state.EmergencyStopActive.load(); };
+    if (!stopped()) {
+        setStatus(tr("Stop production before resetting", "复位前请先停止生产"));
+        return;
+    }
+    SwitchOffAllButLamps();
+    platform::Clock::sleepMs(500);
+    if (!stopped()) return;
+    struct Check {
+        int input;
+        bool wantActive;
+        const char* english;
+        const char* chinese;
+    };
+    static constexpr Check kChecks[] = {
+        {kInCtaOrigin, true, "CTA is not at origin", "CTA不在原点"},
+        {kInForfexSeatOrigin, true, "Forfex-Seat is not at origin", "剪脚座不在原点"},
+        {kInFeederReturnDetection, true, "Distributor-head of stations be not at origin", "分配头没有回位，不能复位"},
+        {kInEmStop, false, "Em-Stop-button pressed", "急停按钮被按下"},
+        {kInHReturnOrigin, false, "H-Header-button pressed", "H轴头部按钮被按下"},
+        {kInStop, false, "Stop-button pressed", "后部停止按钮被按下"},
+        {kInLoadLiftOrigin, true, "The LoadPcbLift go home timeout", "进板升降台不在原位，不能复位"},
+        {kInUnloadLiftOrigin, true, "The UnloadPcbLift go home timeout", "出板升降台不在原位，不能复位"},
+    };
+    for (const Check& c : kChecks) {
+        if (input(c.input).IsActive() != c.wantActive) {
+            platform::messageBox(tr(c.english, c.chinese));
+            return;
+        }
+    }
+    view_.statusVisible = false;
+    view_.resetProgress = 0;
+    view_.resetRunning = true;
+    resetAxesDone_ = 0;
+    if (!resetWorker_) {
+        resetWorker_ = std::make_unique<platform::Worker>("reset", [this] { return reset_->run(*resetWorker_); });
+    }
+    if (resetWorker_->suspendedFlag().load()) {
+        settings_.NeedsReset = 1;
+        resetSucceeded_ = false;
+        view_.menusEnabled = false;
+        setMainButtons(false);
+        resetWorker_->clearFlagAndResume();
+    }
+    changed();
+}
+
+void Console::setPlannedCount(int boards) {
+    const int value = std::max({boards, 1, machineState().BoardsProduced.load()});
+    settings_.PlannedBoards = value;
+    statistics_->SetPlan(value, settings_.PlannedHours.load());
+    changed();
+}
+
+void Console::setLanguage(int language) {
+    machineState().Language = language == kChinese ? kChinese : kEnglish;
+    changed();
+}
+
+void Console::setChainState(int value) {
+    settings_.ChainState = value;
+    if (value == kChainRun) {
+        chain_->rebuildPlan();
+    }
+    changed();
+}
+
+void Console::setProductionSpeed(int position) {
+    position = std::clamp(position, 40, 100);
+    settings_.ProductionSpeed = position;
+    machineState().SpeedFactor = position * 0.01;
+    changed();
+}
+
+void Console::setWorkdeskLamp(bool on) { output(kOutWorkdeskLight).Switch(on); }
+
+void Console::setSafeDoorCheck(bool on) { settings_.SafeDoorCheck = on ? 1 : 0; }
+
+void Console::programChanged() { chain_->rebuildPlan(); }
+
+bool Console::requestExit() {
+    MachineState& state = machineState();
+    if (!state.StopRequest.load() && !state.EmergencyStopActive.load()) {
+        return false;
+    }
+    writeStatisticsReport();
+    return true;
+}
+
+void Console::writeStatisticsReport() { statistics_->SaveAndClose(); }
+
+// --- Window messages -----------------------------------------------------------
+
+intptr_t Console::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    switch (message) {
+        case MSG_ALARM: onAlarm(static_cast<int>(wParam)); break;
+        case MSG_STATE_TEXT: onStateText(static_cast<int>(wParam)); break;
+        case MSG_SHOW_TEXT: setStatus(machineState().showTextString()); break;
+        case MSG_SHOW_RECORD: onShowRecord(); break;
+        case MSG_PRODUCTION_STOPPED: onProductionStopped(); break;
+        case MSG_BOARD_PROGRESS: onBoardProgress(static_cast<int>(wParam), static_cast<int>(lParam)); break;
+        case MSG_RESET_PROGRESS: onResetProgress(static_cast<int>(wParam), static_cast<int>(lParam)); break;
+        case MSG_RESET_DONE: onResetDone(wParam != 0); break;
+        case MSG_WRITE_STATISTICS: writeStatisticsReport(); break;
+        default: return 0;
+    }
+    return 1;
+}
+
+void Console::onAlarm(int code) {
+    MachineState& state = machineState();
+    const int language = state.Language.load();
+    state.AlarmCode = code;
+    productionState_ = code;
+    std::string text = alarmText(code, language);
+    lastAlarmTick_ = platform::Clock::tickCount();
+
+    auto recordOf = [&](int station) -> std::optional<ProductionRecord> {
+        for (int i = 1; i <= program_.count(); ++i) {
+            ProductionRecord r = program_.record(i);
+            if (r.station == station) return r;
+        }
+        return std::nullopt;
+    };
+    auto addToVerify = [&](int station) {
+        if (std::find(stationsToVerify_.begin(), stationsToVerify_.end(), station) == stationsToVerify_.end()) {
+            stationsToVerify_.push_back(station);
+        }
+    };
+    auto handToVerification = [&] {
+        if (machineParameters().materialVerification != 0 && !stationsToVerify_.empty()) {
+            verificationPending_ = true;
+        }
+        if (verificationHook_) verificationHook_(text, stationsToVerify_);
+    };
+
+    if (code == kAlarmStationError) {
+        statistics_->CountShortageAlarm();
+        waitingSince_ = platform::Clock::performanceCounter();
+        output(kOutBuzzer).On();
+        const std::vector<int> bad = state.badStations();
+        std::string stations, names, directions;
+        for (size_t i = 0; i < bad.size(); ++i) {
+            stations += std::to_string(bad[i]) + (i + 1 < bad.size() ? " " : "");
+            addToVerify(bad[i]);
+        }
+        bool first = true;
+        for (int s : bad) {
+            if (auto r = recordOf(s)) {
+                names += (first ? "" : " ") + r->elementName;
+                directions += (first ? "" : " ") + r->direction;
+                first = false;
+            }
+        }
+        text += "  " + std::string(tr("Station Error :", "站位错误")) + stations +
+                tr(": Element's name:", ": 元件名: ") + names + tr(": Dirction:", ": 方向: ") + directions;
+        setStatus(text);
+        handToVerification();
+        return;
+    }
+    if (code >= kAlarmWorkdeskLoad && code <= kAlarmWorkdeskNoPcb) {
+        statistics_->CountPassboardAlarm();
+        waitingSince_ = platform::Clock::performanceCounter();
+        output(kOutBuzzer).On();
+    } else if (code == kAlarmPlugInFailureLeft || code == kAlarmPlugInFailureRight) {
+        waitingSince_ = platform::Clock::performanceCounter();
+        const int current = state.CurrentRecord.load();
+        if (current >= 1 && current <= program_.count()) {
+            const ProductionRecord r = program_.record(current);
+            addToVerify(r.station);
+            if (r.station > 0) {
+                text += std::string(tr(" Station:", " 站位:")) + std::to_string(r.station) +
+                        tr(": Element's name::", ": 元件名: ") + r.elementName +
+                        tr(": Dirction:", ": 方向: ") + r.direction;
+                setStatus(text);
+                handToVerification();
+            }
+        }
+    } else if (code > 0 && code != kAlarmSafeDoor) {
+        statistics_->CountOtherAlarm();
+        waitingSince_ = platform::Clock::performanceCounter();
+    }
+    if (code == kAlarmProductionComplete) {
+        state.RunFinished = 1;
+        chain_->rebuildPlan();
+        settings_.NeedsReset = 1;
+        resetSucceeded_ = false;
+        state.ChainFeedState = kChainClear;
+    } else if (code == kAlarmHAxis || code == kAlarmPAxis) {
+        settings_.NeedsReset = 1;
+        resetSucceeded_ = false;
+    }
+    if (code > 0) {
+        output(kOutBuzzer).On();
+    }
+    setStatus(text);
+}
+
+void Console::onStateText(int code) {
+    // An alarm text stays until the alarm is cleared.
+    if (machineState().AlarmCode.load() == -1) {
+        setStatus(stateText(code, machineState().Language.load()));
+    }
+}
+
+void Console::onShowRecord() {
+    const int current = machineState().CurrentRecord.load();
+    if (current >= 1 && current <= program_.count()) {
+        view_.selectedRow = current - 1;
+        changed();
+    }
+}
+
+void Console::onProductionStopped() {
+    MachineState& state = machineState();
+    view_.menusEnabled = true;
+    view_.plannedCountEnabled = true;
+    if (state.EmergencyStopActive.load()) {
+        state.StopKind = kEmergencyStopped;
+        settings_.NeedsReset = 1;
+    } else {
+        state.StopKind = kStopped;
+    }
+    releaseCursor();
+    changed();
+}
+
+void Console::onBoardProgress(int inserted, int milliseconds) {
+    const int language = machineState().Language.load();
+    onShowRecord();
+    const int real = milliseconds > 0 ? static_cast<int>(3'600'000.0 / milliseconds + 0.5) : 0;
+    const uint32_t now = platform::Clock::tickCount();
+    if (!speedWindowOpen_ || now - speedWindowStart_ > 5000) {
+        speedWindowOpen_ = true;
+        speedWindowStart_ = now;
+        speedWindowBest_ = real;
+    } else {
+        speedWindowBest_ = std::max(speedWindowBest_, real);
+    }
+    view_.realSpeed = std::to_string(real);
+    view_.averageSpeed = std::to_string(speedWindowBest_);
+    view_.completeCounter = std::to_string(machineState().BoardsProduced.load()) +
+                            (language == kChinese ? "板 " : " Boards ") + std::to_string(inserted) +
+                            (language == kChinese ? "件" : " cells");
+    if (inserted >= 1) {
+        const double ppm =
+            (1.0 - static_cast<double>(counters_.failures()) / (counters_.inserted() + 1)) * 100.0;
+        view_.ppm = formatNumber("%.2f", ppm);
+    }
+    changed();
+}
+
+void Console::onResetProgress(int axisIndex, int done) {
+    resetAxesDone_ = done;
+    if (axisIndex >= 0 && axisIndex < static_cast<int>(Axes().size())) {
+        view_.statusVisible = true;
+        setStatus(axis(axisIndex).name() + tr(" is resetting", " 正在复位"));
+    }
+}
+
+void Console::onResetDone(bool success) {
+    MachineState& state = machineState();
+    view_.resetRunning = false;
+    view_.resetProgress = success ? 100 : view_.resetProgress;
+    view_.statusVisible = true;
+    view_.menusEnabled = true;
+    setMainButtons(true);
+    if (!success) {
+        setStatus(tr("Reset Failure", "复位失败"));
+        return;
+    }
+    resetSucceeded_ = true;
+    settings_.NeedsReset = 0;
+    // The record that was interrupted is not finished; the chain is fed
+    // again at the next one.
+    const int step = state.InsertStep.load();
+    state.InsertStep = 0;
+    if (step >= 1 && step <= 8 && context_->chainRequestDeferred.load() == 0) {
+        context_->chainRequestDeferred = 1;
+    }
+    if (state.RunFinished.load()) {
+        // A new run.
+        if (counters_.inserted() > 0) writeStatisticsReport();
+        state.CurrentRecord = 0;
+        state.BoardsProduced = 0;
+        state.InsertStep = 0;
+        state.ChainRequest = 0;
+        state.ChainFeedState = kChainClear;
+        state.WorkdeskPhase = kPhaseLoad;
+        counters_.clear();
+        context_->chainRequestDeferred = 1;
+        state.RunFinished = 0;
+        axis(kAxisL).SetPosition(0.0);
+    } else {
+        roundChainToPitch();
+    }
+    setStatus(tr("Reset Successly", "复位成功"));
+}
+
+// --- Timers ------------------------------------------------------------------
+
+void Console::towerLamps() {
+    if (view_.resetRunning) return;
+    MachineState& state = machineState();
+    const bool alarm = state.AlarmCode.load() > 0 || state.EmergencyStopActive.load();
+    const bool red = alarm;
+    const bool yellow = !alarm && settings_.NeedsReset.load();
+    const bool green = !alarm && !yellow;
+    output(kOutRedLight).Switch(red);
+    output(kOutYellowLight).Switch(yellow);
+    output(kOutGreenLight).Switch(green);
+}
+
+void Console::safeDoor() {
+    MachineState& state = machineState();
+    const std::string doorText = alarmText(kAlarmSafeDoor, state.Language.load());
+    if (settings_.SafeDoorCheck.load() && !input(kInSafeDoor).IsActive()) {
+        const int alarm = state.AlarmCode.load();
+        if ((alarm == -1 || alarm == kAlarmSafeDoor) && view_.status != doorText) {
+            onAlarm(kAlarmSafeDoor);
+        }
+        state.StopRequest = 1;
+    } else if (view_.status == doorText) {
+        setStatus("");
+        state.AlarmCode = -1;
+        output(kOutBuzzer).Off();
+    }
+}
+
+void Console::manualCut() {
+    timer30Running_ = false;
+    OutputPoint& seat = output(kOutForfexSeat);
+    if (!seat.IsOn()) {
+        seat.On();
+        platform::Clock::sleepMs(80);
+    }
+    auto latch = [this] {
+        if (input(kInLeftCheck).IsActive()) settings_.LeadLatchLeft = 1;
+        if (input(kInRightCheck).IsActive()) settings_.LeadLatchRight = 1;
+    };
+    latch();
+    output(kOutForfex).On();
+    output(kOutHeadPositionIndicator).On();
+    const int64_t start = platform::Clock::performanceCounter();
+    while (!input(kInForfexSeatTarget).IsActive() && platform::secondsSince(start) < 0.12) {
+        latch();
+        platform::Clock::sleepMs(1);
+    }
+    output(kOutForfex).Off();
+    const int64_t after = platform::Clock::performanceCounter();
+    while (platform::secondsSince(after) < 0.12) {
+        latch();
+        platform::Clock::sleepMs(1);
+    }
+    if (settings_.LeadLatchLeft.load() && settings_.LeadLatchRight.load()) {
+        seat.Off();
+        platform::Clock::sleepMs(80);
+        output(kOutBuzzer).Off();
+        output(kOutHeadPositionIndicator).Off();
+    }
+    timer30Running_ = true;
+}
+
+void Console::homeHAlone() {
+    timer30Running_ = false;
+    platform::Clock::sleepMs(1000);
+    axis(kAxisH).Home(10.0);
+    axis(kAxisH).SetPosition(0.0);
+    timer30Running_ = true;
+}
+
+void Console::physicalButtons() {
+    MachineState& state = machineState();
+    const bool startPressed = input(kInStart).IsActive();
+    if (startPressed && !startWasPressed_ && state.StopRequest.load()) {
+        Start();
+    }
+    startWasPressed_ = startPressed;
+    if (input(kInStop).IsActive()) {
+        Stop();
+    }
+    if (input(kInEmStop).IsActive() && !state.EmergencyStopActive.load()) {
+        EmergencyStop();
+    }
+    const bool hPressed = input(kInHReturnOrigin).IsActive();
+    if (!hPressed && hHomeWasPressed_) {
+        hHomeWasPressed_ = false;
+        homeHAlone();
+    }
+    hHomeWasPressed_ = hPressed;
+    const bool cutPressed = input(kInForfexManual).IsActive();
+    if (cutPressed && !manualCutWasPressed_ && !output(kOutForfex).IsOn()) {
+        manualCut();
+    }
+    manualCutWasPressed_ = cutPressed;
+    safeDoor();
+    // A paper cutter left on while the machine stands is switched off after
+    // three minutes.
+    if (state.StopRequest.load() || state.EmergencyStopActive.load()) {
+        if (++stoppedTicks_ >= kStoppedTicksForPaperCut) {
+            stoppedTicks_ = 0;
+            if (output(kOutPaperCut).IsOn() && axis(kAxisL).MotionState() != 0) {
+                platform::Clock::sleepMs(100);
+                output(kOutPaperCut).Off();
+            }
+        }
+    } else {
+        stoppedTicks_ = 0;
+    }
+}
+
+void Console::timer30ms() {
+    if (!timer30Running_) return;
+    towerLamps();
+    physicalButtons();
+    const bool left = input(kInLeftCheck).IsActive();
+    const bool right = input(kInRightCheck).IsActive();
+    if (left != view_.leftLeadLamp || right != view_.rightLeadLamp) {
+        view_.leftLeadLamp = left;
+        view_.rightLeadLamp = right;
+        changed();
+    }
+}
+
+void Console::timer1s() {
+    MachineState& state = machineState();
+    statistics_->AddBootUpTime(1);
+    const bool stopped = state.StopRequest.load() || state.EmergencyStopActive.load();
+    if (stopped && productionState_ == -1) {
+        statistics_->AddStandbyTime(1);
+    }
+    const int alarm = state.AlarmCode.load();
+    if (alarm > 0 && buzzerEnabled_ && platform::Clock::tickCount() - lastAlarmTick_ < kBuzzerPatternMs) {
+        buzzerPhase_ = !buzzerPhase_;
+        output(kOutBuzzer).Switch(buzzerPhase_);
+    } else {
+        buzzerPhase_ = false;
+        output(kOutBuzzer).Off();
+    }
+}
+
+void Console::timer28ms() {
+    if (!view_.resetRunning) return;
+    // The bar creeps towards the axes done so far.
+    const int target = std::min(100, (resetAxesDone_ + 1) * 100 / 7);
+    if (view_.resetProgress < target) {
+        ++view_.resetProgress;
+        changed();
+    }
+}
+
+void Console::timer360ms() {
+    if (!view_.resetRunning) return;
+    greenBlink_ = !greenBlink_;
+    output(kOutGreenLight).Switch(greenBlink_);
+    output(kOutRedLight).Off();
+    output(kOutYellowLight).Off();
+}
+
+void Console::processMessages() { window_.processPending(); }
+
+bool Console::runFor(double seconds, const std::function<bool()>& until) {
+    const double end = platform::Clock::seconds() + seconds;
+    for (;;) {
+        processMessages();
+        const double now = platform::Clock::seconds();
+        if (timersStarted_) {
+            for (size_t i = 0; i < nextTimer_.size(); ++i) {
+                // The statistics clock catches up on seconds it missed; the
+                // other timers fire once when they fell behind.
+                int due = 0;
+                while (now >= nextTimer_[i] && due < 100) {
+                    nextTimer_[i] += kTimerPeriods[i];
+                    ++due;
+                }
+                if (due == 0) continue;
+                if (i != 1) {
+                    due = 1;
+                    if (nextTimer_[i] <= now) nextTimer_[i] = now + kTimerPeriods[i];
+                }
+                for (int k = 0; k < due; ++k) {
+                    switch (i) {
+                        case 0: timer30ms(); break;
+                        case 1: timer1s(); break;
+                        case 2: timer28ms(); break;
+                        default: timer360ms(); break;
+                    }
+                    processMessages();
+                }
+            }
+        }
+        if (until && until()) return true;
+        if (platform::Clock::seconds() >= end) return false;
+        double next = end;
+        for (double t : nextTimer_) next = std::min(next, t);
+        const double waitReal = (next - platform::Clock::seconds()) / platform::Clock::timeScale();
+        window_.waitForMessage(std::clamp(static_cast<int>(waitReal * 1000.0), 1, 5));
+    }
+}
+
+}  // namespace corvane

@@ -1,0 +1,301 @@
+// Chain feed plan and the chain feed thread.
+#include "production/chain_feed.h"
+
+#include <algorithm>
+#include <map>
+
+#include "machine/io_points.h"
+#include "machine/machine_parameters.h"
+#include "machine/motion_axis.h"
+#include "platform/worker.h"
+#include "production/alarm_texts.h"
+#include "production/machine_waits.h"
+
+namespace corvane {
+
+FeedPlan buildFeedPlan(const std::vector<int>& stations, int firstStationToCta,
+                       int firstStationToCutPaper) {
+    FeedPlan plan;
+    const int n = static_cast<int>(stations.size());
+    plan.boardLength = n;
+    if (n == 0) {
+        plan.effectiveCtaCount = firstStationToCta;
+        plan.effectiveCutCount = firstStationToCutPaper;
+        return plan;
+    }
+    // Stations lie two pitches apart and consecutive components one pitch
+    // apart: a component from a station further from the CTA drops earlier.
+    const int s0 = stations[0];
+    std::vector<int> dropTime(static_cast<size_t>(n));
+    int m = 0;
+    int kmin = 0;
+    for (int k = 0; k < n; ++k) {
+        dropTime[static_cast<size_t>(k)] = 2 * (s0 - stations[static_cast<size_t>(k)]) + k;
+        if (dropTime[static_cast<size_t>(k)] < m) {
+            m = dropTime[static_cast<size_t>(k)];
+            kmin = k;
+        }
+    }
+    for (int k = 0; k < n; ++k) {
+        plan.drops.emplace_back(dropTime[static_cast<size_t>(k)] - m, stations[static_cast<size_t>(k)]);
+    }
+    std::stable_sort(plan.drops.begin(), plan.drops.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    plan.overlappingBoards = (plan.drops.back().first - plan.drops.front().first) / n + 1;
+    const int sMin = stations[static_cast<size_t>(kmin)];
+    plan.effectiveCtaCount = firstStationToCta - kmin + 2 * sMin - 2;
+    plan.effectiveCutCount = firstStationToCutPaper - kmin + 2 * sMin - 2;
+    return plan;
+}
+
+std::vector<int> componentStations(const std::vector<ProductionRecord>& records) {
+    std::vector<int> stations;
+    for (const auto& r : records) {
+        if (r.isComponent() && r.station >= 1) {
+            stations.push_back(r.station);
+        }
+    }
+    return stations;
+}
+
+void ChainFeed::rebuildPlan() {
+    const MachineParameters& parameters = machineParameters();
+    FeedPlan plan = buildFeedPlan(componentStations(context_.program.all()),
+                                  parameters.firstStationToCta, parameters.firstStationToCutPaper);
+    {
+        std::lock_guard lock(mutex_);
+        plan_ = std::move(plan);
+        schedule_.clear();
+        boardsScheduled_ = 0;
+        totalScheduled_ = 0;
+        pending_.clear();
+        pendingPosition_ = -1;
+        effectiveCtaCount_ = plan_.effectiveCtaCount;
+    }
+    context_.state.ChainFeedState = kChainClear;
+    context_.state.RunFinished = 1;
+    context_.settings.NeedsReset = 1;
+}
+
+FeedPlan ChainFeed::plan() const {
+    std::lock_guard lock(mutex_);
+    return plan_;
+}
+
+bool ChainFeed::stepMode() const {
+    return context_.settings.ProductionMode.load() != kModeCircle;
+}
+
+void ChainFeed::extendSchedule() {
+    std::lock_guard lock(mutex_);
+    const int n = plan_.boardLength;
+    if (n == 0) {
+        return;
+    }
+    // Every board whose first drop the chain has reached is in the schedule;
+    // boards that overlap on the chain interleave by position.
+    const int position = pitchCounter_.load();
+    const int planned = std::max(1, context_.settings.PlannedBoards.load());
+    std::multimap<int, int> merged;
+    for (const auto& entry : schedule_) merged.insert(entry);
+    while (boardsScheduled_ < planned && boardsScheduled_ * n <= position) {
+        for (const auto& [time, station] : plan_.drops) {
+            merged.emplace(boardsScheduled_ * n + time, station);
+        }
+        ++boardsScheduled_;
+        totalScheduled_ += n;
+    }
+    schedule_.assign(merged.begin(), merged.end());
+}
+
+void ChainFeed::pulsePaperCut() {
+    const double interval = machineParameters().distributionIntervalMs;
+    output(kOutPaperCut).On();
+    sleepMs(interval);
+    output(kOutPaperCut).Off();
+    sleepMs(interval);
+}
+
+bool ChainFeed::movePitch() {
+    if (!input(kInFeederReturnDetection).IsActive()) {
+        context_.raiseAlarm(kAlarmDistributorNotAtOrigin);
+        return false;
+    }
+    MotionAxis& l = axis(kAxisL);
+    const double factor = context_.state.SpeedFactor.load();
+    l.MoveBy(kChainPitch, l.startSpeed() * factor, l.maxSpeed() * factor);
+    l.WaitDone(60.0);
+    ++pitchCounter_;
+    return true;
+}
+
+bool ChainFeed::clearChain(bool& pause) {
+    MotionAxis& l = axis(kAxisL);
+    pitchCounter_ = 0;
+    const double factor = context_.state.SpeedFactor.load();
+    while (l.Position() < kChainClearPitches * kChainPitch - 1e-6) {
+        if (context_.quitting()) return false;
+        if (!input(kInFeederReturnDetection).IsActive()) {
+            context_.raiseAlarm(kAlarmDistributorNotAtOrigin);
+            pause = true;
+            return false;
+        }
+        l.MoveBy(kChainPitch, l.startSpeed() * factor, l.maxSpeed() * factor);
+        l.WaitDone(60.0);
+        sleepMs(20);
+        output(kOutPaperCut).On();
+        sleepMs(machineParameters().distributionIntervalMs);
+        output(kOutPaperCut).Off();
+        sleepMs(100);
+        if (stepMode() || context_.stopping()) {
+            pause = true;
+            return false;
+        }
+    }
+    l.StopNow();
+    sleepMs(3);
+    l.SetPosition(0.0);
+    pitchCounter_ = 0;
+    delivered_ = 0;
+    {
+        std::lock_guard lock(mutex_);
+        schedule_.clear();
+        boardsScheduled_ = 0;
+        totalScheduled_ = 0;
+        pending_.clear();
+        pendingPosition_ = -1;
+    }
+    context_.state.ChainFeedState = kChainExtend;
+    context_.state.RunFinished = 0;
+    return true;
+}
+
+bool ChainFeed::dropDue(bool& pause) {
+    const int position = pitchCounter_.load();
+    std::vector<int> due;
+    {
+        std::lock_guard lock(mutex_);
+        if (pendingPosition_ != position) {
+            pending_.clear();
+            while (!schedule_.empty() && schedule_.front().first <= position) {
+                const int station = schedule_.front().second;
+                if (std::find(pending_.begin(), pending_.end(), station) == pending_.end()) {
+                    pending_.push_back(station);
+                }
+                schedule_.pop_front();
+            }
+            pendingPosition_ = position;
+        }
+        due = pending_;
+    }
+    if (due.empty()) {
+        return true;
+    }
+    context_.state.ChainFeedState = kChainDrop;
+    if (context_.settings.StationCheck.load() != kUncheck) {
+        std::vector<int> bad;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            bad.clear();
+            for (int s : due) stationOutput(s).On();
+            for (int s : due) {
+                if (!stationInput(s).IsActive()) bad.push_back(s);
+            }
+            if (bad.empty()) break;
+            for (int s : due) stationOutput(s).Off();
+            sleepMs(100);
+        }
+        context_.state.setBadStations(bad);
+        if (!bad.empty()) {
+            // The drop is repeated after the operator refilled the station.
+            context_.raiseAlarm(kAlarmStationError);
+            pause = true;
+            return false;
+        }
+    }
+    for (int s : due) stationOutput(s).On();
+    sleepMs(100);
+    for (int s : due) stationOutput(s).Off();
+    sleepMs(100);
+    {
+        std::lock_guard lock(mutex_);
+        pending_.clear();
+    }
+    context_.state.ChainFeedState = kChainAdvance;
+    if (stepMode() || context_.state.StopRequest.load()) {
+        pause = true;
+    }
+    return true;
+}
+
+void ChainFeed::pausePath(platform::Worker& self) {
+    // A pause of the chain stops the whole machine.
+    context_.state.StopRequest = 1;
+    self.suspendSelf();
+}
+
+int ChainFeed::run(platform::Worker& self) {
+    MachineState& state = context_.state;
+    while (!context_.quitting()) {
+        // Wait for the production cycle to ask for the next component.
+        bool pause = false;
+        while (state.ChainRequest.load() == 0 && !context_.quitting()) {
+            if (state.EmergencyStopActive.load()) {
+                pause = true;
+                break;
+            }
+            sleepMs(1);
+        }
+        if (context_.quitting()) break;
+        if (pause) {
+            pausePath(self);
+            continue;
+        }
+
+        switch (state.ChainFeedState.load()) {
+            case kChainClear:
+                clearChain(pause);
+                break;
+            case kChainExtend:
+            case kChainExtendNext:
+                extendSchedule();
+                state.ChainFeedState = kChainAdvance;
+                break;
+            default: {
+                extendSchedule();
+                if (!dropDue(pause) || pause) break;
+                const int target = effectiveCtaCount_.load() + delivered_.load();
+                if (pitchCounter_.load() >= target) {
+                    // The next component stands at the CTA.
+                    ++delivered_;
+                    state.ChainRequest = 0;
+                    break;
+                }
+                if (!movePitch()) {
+                    pause = true;
+                    break;
+                }
+                pulsePaperCut();
+                if (pitchCounter_.load() >= target) {
+                    ++delivered_;
+                    state.ChainRequest = 0;
+                }
+                {
+                    std::lock_guard lock(mutex_);
+                    const int planned = std::max(1, context_.settings.PlannedBoards.load());
+                    if (schedule_.empty() && boardsScheduled_ >= planned) {
+                        state.ChainFeedState =
+                            delivered_.load() >= totalScheduled_ ? kChainFinished : kChainRunOut;
+                    } else {
+                        state.ChainFeedState = kChainAdvance;
+                    }
+                }
+                if (stepMode() || context_.stopping()) pause = true;
+                break;
+            }
+        }
+        if (pause) pausePath(self);
+    }
+    return 0;
+}
+
+}  // namespace corvane
