@@ -1,0 +1,120 @@
+// CSV with RFC 4180 quoting.
+#include "program/program_csv.h"
+
+#include <vector>
+
+#include "program/number_text.h"
+#include "xls/xls.h"
+
+namespace corvane {
+
+namespace {
+
+std::string quoted(const std::string& field) {
+    if (field.find_first_of(",\"\r\n") == std::string::npos && (field.empty() || (field.front() != ' ' && field.back() != ' '))) {
+        return field;
+    }
+    std::string out = "\"";
+    for (char c : field) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::vector<std::vector<std::string>> parse(std::string_view text) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> row;
+    std::string field;
+    bool quotedField = false;
+    bool rowStarted = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quotedField) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quotedField = false;
+            } else {
+                field += c;
+            }
+            continue;
+        }
+        if (c == '"') {
+            quotedField = true;
+            rowStarted = true;
+        } else if (c == ',') {
+            row.push_back(std::move(field));
+            field.clear();
+            rowStarted = true;
+        } else if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            row.push_back(std::move(field));
+            field.clear();
+            rows.push_back(std::move(row));
+            row.clear();
+            rowStarted = false;
+        } else {
+            field += c;
+            rowStarted = true;
+        }
+    }
+    if (rowStarted || !field.empty()) {
+        row.push_back(std::move(field));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+bool isNumberColumn(int column) {
+    return column == kFieldNo || column == kFieldX || column == kFieldY || column == kFieldAngle ||
+           column == kFieldStation || column == kFieldWidth || column == kFieldHeight;
+}
+
+}  // namespace
+
+std::string programToCsv(const ProgramList& program) {
+    std::string out;
+    for (int c = 0; c < kRecordFieldCount; ++c) {
+        if (c > 0) out += ',';
+        out += quoted(programFileHeader(c));
+    }
+    out += '\n';
+    for (const auto& record : program.records()) {
+        for (int c = 0; c < kRecordFieldCount; ++c) {
+            if (c > 0) out += ',';
+            out += quoted(record.field(c));
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+void csvToSheet(std::string_view csv, xls::Sheet& sheet) {
+    const auto rows = parse(csv);
+    for (size_t r = 0; r < rows.size() && r < static_cast<size_t>(xls::kMaxRows); ++r) {
+        const int row = static_cast<int>(r);
+        for (size_t c = 0; c < rows[r].size() && c < static_cast<size_t>(xls::kMaxColumns); ++c) {
+            const int col = static_cast<int>(c);
+            const std::string& field = rows[r][c];
+            if (field.empty()) continue;
+            if (row > 0 && isNumberColumn(col) && isWholeNumber(field)) {
+                sheet.writeNum(row, col, parseReal(field));
+            } else if (row > 0 && col == kFieldBatch && batchNumberIsNumeric(field)) {
+                sheet.writeNum(row, col, parseInt(field));
+            } else {
+                sheet.writeStr(row, col, field);
+            }
+        }
+    }
+}
+
+ProgramReadResult readProgramCsv(std::string_view csv, ProgramList& program, ProgramScreen screen) {
+    xls::Sheet sheet("Sheet1");
+    csvToSheet(csv, sheet);
+    return readProgramSheet(sheet, program, screen);
+}
+
+}  // namespace corvane
