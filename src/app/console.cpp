@@ -27,9 +27,9 @@ constexpr double kTimerPeriods[4] = {0.030, 1.0, 0.028, 0.360};
 constexpr uint32_t kBuzzerPatternMs = 15000;
 constexpr int kStoppedTicksForPaperCut = 6000;
 
-std::string formatNumber(const char* format, double value) {
+std::string twoDecimals(double value) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, value);
+    std::snprintf(buffer, sizeof buffer, "%.2f", value);
     return buffer;
 }
 
@@ -426,6 +426,7 @@ void Console::onAlarm(int code) {
     const int language = state.Language.load();
     state.AlarmCode = code;
     productionState_ = code;
+    alarmHistory_.push_back(code);
     std::string text = alarmText(code, language);
     lastAlarmTick_ = platform::Clock::tickCount();
 
@@ -559,7 +560,7 @@ void Console::onBoardProgress(int inserted, int milliseconds) {
     if (inserted >= 1) {
         const double ppm =
             (1.0 - static_cast<double>(counters_.failures()) / (counters_.inserted() + 1)) * 100.0;
-        view_.ppm = formatNumber("%.2f", ppm);
+        view_.ppm = twoDecimals(ppm);
     }
     changed();
 }

@@ -132,6 +132,8 @@ public:
     bool workersCreated() const { return productionWorker_ != nullptr; }
     // The production state code of the statistics (the last alarm).
     int productionStateCode() const { return productionState_; }
+    // Every alarm code the window received, in order.
+    const std::vector<int>& alarmHistory() const { return alarmHistory_; }
 
 private:
     intptr_t handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
@@ -188,6 +190,7 @@ private:
     bool buzzerPhase_ = false;
     bool verificationPending_ = false;
     std::vector<int> stationsToVerify_;
+    std::vector<int> alarmHistory_;
     int productionState_ = -1;
     uint32_t lastAlarmTick_ = 0;
     int64_t waitingSince_ = 0;  // moment stored by the last alarm

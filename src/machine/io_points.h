@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace corvane {
+#include "machine/stations.h"
 
-inline constexpr int kStationCount = 12;
+namespace corvane {
 
 // Logical numbers of `Outputs`.
 enum OutputIndex : int {

@@ -147,9 +147,11 @@ PhaseEnd BoardTransport::loadPhase() {
     if (state.BoardsProduced.load() + 1 < settings.PlannedBoards.load()) {
         state.LoadLiftRequest = 1;
     }
-    if (active(kInLoadLiftCheckpoint1) && active(kInLoadLiftCheckpoint2)) {
+    // Two boards on the load lift stop the machine; the board that reached
+    // the workdesk is fixed first, so that Start goes on inserting it.
+    const bool twoBoards = active(kInLoadLiftCheckpoint1) && active(kInLoadLiftCheckpoint2);
+    if (twoBoards) {
         context_.raiseAlarm(kAlarmTwoPcbs);
-        return PhaseEnd::EndPass;
     }
     sleepMs(2);
     if (settings.LoadMode.load() == kJustThroughPcb) {

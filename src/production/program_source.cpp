@@ -1,6 +1,8 @@
 // Program access for the production workers.
 #include "production/program_source.h"
 
+#include "program/command_words.h"
+
 namespace corvane {
 
 std::vector<ProductionRecord> ProgramSource::all() const {
@@ -14,20 +16,15 @@ std::vector<ProductionRecord> ProgramSource::all() const {
 }
 
 StepCommand parseCommand(const std::string& word) {
-    struct Word {
-        const char* english;
-        const char* chinese;
-        StepCommand command;
-    };
-    static constexpr Word kWords[] = {
-        {"check", "插件检测", StepCommand::Check},   {"uncheck", "插件不检测", StepCommand::Uncheck},
-        {"break", "跳过", StepCommand::Break},       {"mark", "MARK点", StepCommand::Mark},
-        {"stop", "停止", StepCommand::Stop},         {"continue", "继续", StepCommand::Continue},
-    };
-    for (const Word& w : kWords) {
-        if (word == w.english || word == w.chinese) {
-            return w.command;
-        }
+    const auto command = commandOfWord(word);
+    if (!command) return StepCommand::Unknown;
+    switch (*command) {
+        case ProgramCommand::Check: return StepCommand::Check;
+        case ProgramCommand::Uncheck: return StepCommand::Uncheck;
+        case ProgramCommand::Break: return StepCommand::Break;
+        case ProgramCommand::Mark: return StepCommand::Mark;
+        case ProgramCommand::Stop: return StepCommand::Stop;
+        case ProgramCommand::Continue: return StepCommand::Continue;
     }
     return StepCommand::Unknown;
 }

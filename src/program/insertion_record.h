@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "machine/stations.h"
 #include "program/command_words.h"
 
 namespace corvane {
@@ -25,8 +26,6 @@ enum RecordField : int {
 };
 
 inline constexpr int kRecordFieldCount = 12;
-// Stations of the component chain (a constant of the machine, not a setting).
-inline constexpr int kStationCount = 12;
 
 class InsertionRecord {
 public:
