@@ -586,14 +586,11 @@ void Console::onResetDone(bool success) {
     }
     resetSucceeded_ = true;
     settings_.NeedsReset = 0;
-    // The record that was interrupted is not finished; the chain is fed
-    // again at the next one.
-    const int step = state.InsertStep.load();
-    state.InsertStep = 0;
-    if (step >= 1 && step <= 8 && context_->chainRequestDeferred.load() == 0) {
-        context_->chainRequestDeferred = 1;
-    }
+    // A record the reset interrupted is done again, or finished when its
+    // leads were already cut, so no component is lost or counted twice.
+    state.InsertStep = cycle_->resumeStep(state.InsertStep.load());
     if (state.RunFinished.load()) {
+        cycle_->newRun();
         // A new run.
         if (counters_.inserted() > 0) writeStatisticsReport();
         state.CurrentRecord = 0;

@@ -49,9 +49,16 @@ public:
 
     enum class Until { OriginSeen, OriginGone, NegativeLimitOrOrigin };
 
-    // Watches the switches while the move runs, stops the axis and tells
-    // whether the homing may go on (false after an emergency stop).
-    bool watch(Until until, double limitSeconds) {
+    struct Watched {
+        bool emergency = false;  // homing must fail
+        bool met = false;        // the condition was seen
+    };
+
+    // Watches the switches while the move runs, then stops the axis. The
+    // condition counts when the last poll saw it, or a read right after the
+    // loop does: a move the card ended on its origin between two reads is
+    // not taken for a miss.
+    Watched watch(Until until, double limitSeconds) {
         const int64_t start = platform::Clock::performanceCounter();
         double elapsed = 0;
         int status = d1000_get_axis_status(id());
@@ -66,13 +73,12 @@ public:
                 break;  // the card ended the move itself
             }
         }
+        const bool seen = met(until, status) || met(until, d1000_get_axis_status(id()));
         axis_.StopNow();
-        return !emergency;
+        return {emergency, seen};
     }
-    bool watch(Until until) { return watch(until, limit_); }
+    Watched watch(Until until) { return watch(until, limit_); }
 
-    // Read after the axis stopped, so that a switch reached in the last poll
-    // counts.
     bool atOrigin() const { return axis_.AtOrigin(); }
     bool atPositiveLimit() const { return axis_.AtPositiveLimit(); }
     bool atAnyLimit() const { return axis_.AtPositiveLimit() || axis_.AtNegativeLimit(); }
@@ -106,23 +112,24 @@ bool homeXY(OriginSearch& s) {
     for (int pass = 0; pass < 4; ++pass) {
         if (leaveOrigin) {
             s.run(-d * s.fast());
-            if (!s.watch(Until::OriginGone)) return false;
-            if (s.atOrigin()) return false;
+            const auto left = s.watch(Until::OriginGone);
+            if (left.emergency || !left.met) return false;
             if (!s.step(-d * 5 * s.u())) return false;
         }
         s.search(s.slow(), s.fast());
-        if (!s.watch(Until::OriginSeen)) return false;
+        const auto found = s.watch(Until::OriginSeen);
+        if (found.emergency) return false;
         if (s.atAnyLimit()) {
             s.run(-d * s.fast());
-            if (!s.watch(Until::OriginSeen)) return false;
+            if (s.watch(Until::OriginSeen).emergency) return false;
             leaveOrigin = true;
             continue;
         }
-        if (!s.atOrigin()) return false;
+        if (!found.met) return false;
         if (!s.step(-d * 3 * s.u())) return false;
         s.search(s.slow() / 3, s.slow());
-        if (!s.watch(Until::OriginSeen)) return false;
-        return s.atOrigin();
+        const auto fine = s.watch(Until::OriginSeen);
+        return !fine.emergency && fine.met;
     }
     return false;
 }
@@ -130,34 +137,37 @@ bool homeXY(OriginSearch& s) {
 bool homeD1(OriginSearch& s) {
     if (s.atOrigin()) {
         s.run(-s.d() * s.fast());
-        if (!s.watch(Until::OriginGone)) return false;
-        if (s.atOrigin()) return false;
+        const auto left = s.watch(Until::OriginGone);
+        if (left.emergency || !left.met) return false;
     }
     s.search(s.slow() / 2, s.slow());
     platform::Clock::sleepMs(1);
-    if (!s.watch(Until::OriginSeen)) return false;
-    return s.atOrigin();
+    const auto found = s.watch(Until::OriginSeen);
+    return !found.emergency && found.met;
 }
 
 // D2 may stand on its positive limit: run off it first; at most two passes.
 bool homeD2(OriginSearch& s) {
     constexpr double kLimit = 10.0;
+    bool seen = false;
     for (int pass = 0; pass < 2; ++pass) {
         if (s.atPositiveLimit()) {
             s.run(-s.d() * s.fast());
-            if (!s.watch(Until::NegativeLimitOrOrigin, kLimit)) return false;
+            if (s.watch(Until::NegativeLimitOrOrigin, kLimit).emergency) return false;
         }
         if (s.atOrigin()) {
             s.run(-s.d() * s.fast());
-            if (!s.watch(Until::OriginGone, kLimit)) return false;
-            if (s.atOrigin()) return false;
+            const auto left = s.watch(Until::OriginGone, kLimit);
+            if (left.emergency || !left.met) return false;
         }
         s.search(s.slow() / 2, s.slow());
         platform::Clock::sleepMs(1);
-        if (!s.watch(Until::OriginSeen, kLimit)) return false;
+        const auto found = s.watch(Until::OriginSeen, kLimit);
+        if (found.emergency) return false;
+        seen = found.met;
         if (!s.atPositiveLimit()) break;
     }
-    return s.atOrigin();
+    return seen;
 }
 
 // H and P: leave the origin, coarse search at half the fast speed, back off,
@@ -167,17 +177,17 @@ bool homeHeadAxis(OriginSearch& s, int32_t k, int32_t m) {
     if (s.atOrigin()) {
         s.run(-d * m * s.fast());
         platform::Clock::sleepMs(2);
-        if (!s.watch(Until::OriginGone)) return false;
-        if (s.atOrigin()) return false;
+        const auto left = s.watch(Until::OriginGone);
+        if (left.emergency || !left.met) return false;
         if (!s.step(-d * k)) return false;
     }
     s.search(s.slow(), s.fast() / 2);
-    if (!s.watch(Until::OriginSeen)) return false;
-    if (!s.atOrigin()) return false;
+    const auto coarse = s.watch(Until::OriginSeen);
+    if (coarse.emergency || !coarse.met) return false;
     if (!s.step(-d * k)) return false;
     s.search(s.slow() / 3, s.slow());
-    if (!s.watch(Until::OriginSeen)) return false;
-    return s.atOrigin();
+    const auto fine = s.watch(Until::OriginSeen);
+    return !fine.emergency && fine.met;
 }
 
 // L, the chain: always back off toward negative first.
@@ -185,8 +195,8 @@ bool homeChain(OriginSearch& s, MotionAxis& axis) {
     if (!s.step(-2 * s.u())) return false;
     axis.StopNow();
     s.search(s.slow() / 2, s.slow());
-    if (!s.watch(Until::OriginSeen)) return false;
-    return s.atOrigin();
+    const auto found = s.watch(Until::OriginSeen);
+    return !found.emergency && found.met;
 }
 
 }  // namespace

@@ -100,7 +100,13 @@ PhaseEnd BoardTransport::loadPhase() {
     }
 
     if (active(kInPcbArriveWorkdesk)) {
-        // A board is still on the workdesk: it leaves before a new one comes.
+        if (boardLoaded_) {
+            // The board this phase brought in before it was interrupted:
+            // it is fixed and inserted, not sent on.
+            return fixLoadedBoard();
+        }
+        // A finished board is still on the workdesk: it leaves before a new
+        // one comes.
         unloadPhase();
         return PhaseEnd::EndPass;
     }
@@ -138,9 +144,16 @@ PhaseEnd BoardTransport::loadPhase() {
         }
         return PhaseEnd::EndPass;
     }
+    boardLoaded_ = true;
     sleepMs(machineParameters().workdeskPcbDelayMs);
     output(kOutWorkdeskBelt).Off();
     output(kOutLoadLiftBelt).Off();
+    return fixLoadedBoard();
+}
+
+PhaseEnd BoardTransport::fixLoadedBoard() {
+    MachineState& state = context_.state;
+    ProductionSettings& settings = context_.settings;
 
     // The load lift fetches the next board while this one is inserted, unless
     // this is the last one.
@@ -220,6 +233,7 @@ PhaseEnd BoardTransport::unloadPhase() {
         }
 
         if (active(kInPcbArriveWorkdesk)) {
+            boardLoaded_ = false;
             output(kOutPcbFixing1).On();
             output(kOutPcbFixing2).On();
             sleepMs(100);

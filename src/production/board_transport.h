@@ -33,7 +33,13 @@ public:
     int runUnloadLift(platform::Worker& self);
 
 private:
+    // Phase 0 after the board reached the workdesk: the next board is asked
+    // for, the board fixed, and insertion may begin.
+    PhaseEnd fixLoadedBoard();
+
     ProductionContext& context_;
+    // The board on the workdesk came in by phase 0 and has not been sent on.
+    bool boardLoaded_ = false;
     int64_t passStart_ = 0;
     bool passTiming_ = false;
 };

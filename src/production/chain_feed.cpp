@@ -2,6 +2,7 @@
 #include "production/chain_feed.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "machine/io_points.h"
@@ -125,8 +126,15 @@ bool ChainFeed::movePitch() {
     const double factor = context_.state.SpeedFactor.load();
     l.MoveBy(kChainPitch, l.startSpeed() * factor, l.maxSpeed() * factor);
     l.WaitDone(60.0);
-    ++pitchCounter_;
+    syncPitchCounter();
     return true;
+}
+
+void ChainFeed::syncPitchCounter() {
+    // The chain stands where L stands: a pitch cut short by an emergency stop
+    // and the reset's homing of L that follows are counted as they really
+    // moved the chain.
+    pitchCounter_ = static_cast<int>(std::lround(axis(kAxisL).Position() / kChainPitch));
 }
 
 bool ChainFeed::clearChain(bool& pause) {
@@ -249,6 +257,9 @@ int ChainFeed::run(platform::Worker& self) {
         if (pause) {
             pausePath(self);
             continue;
+        }
+        if (state.ChainFeedState.load() != kChainClear) {
+            syncPitchCounter();
         }
 
         switch (state.ChainFeedState.load()) {

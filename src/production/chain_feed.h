@@ -74,6 +74,7 @@ private:
     // One pitch of the L axis with the paper cut; false on alarm 19.
     bool movePitch();
     void pulsePaperCut();
+    void syncPitchCounter();
     bool clearChain(bool& pause);
     void pausePath(platform::Worker& self);
     bool stepMode() const;

@@ -195,13 +195,15 @@ ProductionCycle::Flow ProductionCycle::runStep(int step) {
         case 8:
             context_.settings.LeadLatchLeft = 0;
             context_.settings.LeadLatchRight = 0;
-            if (record_.isComponent() && context_.settings.ChainState.load() == kChainRun) {
+            if (record_.isComponent() && context_.settings.ChainState.load() == kChainRun &&
+                !nextRequested_.load()) {
                 // A tall component must leave the chain before it moves again.
                 if (record_.height >= 10.0) {
                     context_.chainRequestDeferred = 1;
                 } else {
                     state.ChainRequest = 1;
                 }
+                nextRequested_ = true;
             }
             moveTo(kAxisH, p.heightH1);
             if (oneStep()) axis(kAxisH).WaitDone(kAxisWait);
@@ -224,6 +226,7 @@ ProductionCycle::Flow ProductionCycle::runStep(int step) {
                 return false;
             });
             if (!cut) return alarm(kAlarmShear);
+            componentInHead_ = false;
             return pauseIfOneStep(12);
         }
         case 12: {
@@ -326,6 +329,8 @@ ProductionCycle::Flow ProductionCycle::step0() {
     }
     state.CurrentRecord = record;
     record_ = context_.program.record(record);
+    componentInHead_ = false;
+    nextRequested_ = false;
     output(kOutHeadPositionIndicator).Off();
     context_.window.send(MSG_SHOW_RECORD);
     output(kOutPaperCuttingFrontCylinder).Off();
@@ -456,12 +461,20 @@ ProductionCycle::Flow ProductionCycle::step3() {
     auto priming = [&] {
         return chain != nullptr && chain->pitchCounter() < chain->effectiveCtaCount();
     };
+    if (componentInHead_.load()) {
+        // Done again after an interruption: the component is in the head
+        // already, and the chain may be bringing the next one.
+        moveTo(kAxisD2, record_.angle / 18.0 + p.offsetD1D2P[1]);
+        axis(kAxisX).WaitDone(kAxisWait);
+        axis(kAxisY).WaitDone(kAxisWait);
+        axis(kAxisD2).WaitDone(kAxisWait);
+        return pauseIfOneStep(4);
+    }
     while (state.ChainRequest.load() == 1) {
         if (context_.quitting()) return Flow::EndPass;
         if (state.EmergencyStopActive.load()) {
-            // The board stays on the workdesk; a record whose component had
-            // not reached the CTA yet is done again.
-            if (priming()) state.CurrentRecord -= 1;
+            // The board stays on the workdesk and the record is done again
+            // after the reset.
             return Flow::EndPass;
         }
         if (state.StopRequest.load() && priming() && axis(kAxisL).MotionState() != 0) {
@@ -485,7 +498,20 @@ ProductionCycle::Flow ProductionCycle::step3() {
     axis(kAxisY).WaitDone(kAxisWait);
     axis(kAxisD2).WaitDone(kAxisWait);
     if (!waitForInput(input(kInCtaTarget), 0.12)) return alarm(kAlarmCtaPutOut);
+    componentInHead_ = true;
     return pauseIfOneStep(4);
+}
+
+int ProductionCycle::resumeStep(int interrupted) const {
+    if (interrupted <= 0 || interrupted > 16) return 0;
+    if (interrupted < 12) return 2;
+    return interrupted;
+}
+
+void ProductionCycle::newRun() {
+    componentInHead_ = false;
+    nextRequested_ = false;
+    markOffset_ = {0, 0};
 }
 
 ProductionCycle::Flow ProductionCycle::judge() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 
 #include "production/board_transport.h"
@@ -28,6 +29,14 @@ public:
     // Board offset measured on the last "mark" record (thread-owned; read by
     // tests after the thread paused).
     std::array<double, 2> markOffset() const { return markOffset_; }
+
+    // Where Start picks up after a reset that interrupted the step machine at
+    // `interrupted`: a record whose leads were not cut yet is done again from
+    // its platform move (the component stays where it is: at the CTA or in
+    // the head); a record that was cut is finished.
+    int resumeStep(int interrupted) const;
+    // A new run: nothing is held over from the last board.
+    void newRun();
 
 private:
     enum class Flow { Next, EndPass };
@@ -59,6 +68,11 @@ private:
     BoardTransport& transport_;
     ProductionRecord record_;
     std::array<double, 2> markOffset_{0, 0};
+    // The component of the current record has been pushed into the head and
+    // not cut yet; the next component has been asked of the chain. Read by
+    // the window thread while the cycle is paused.
+    std::atomic<bool> componentInHead_{false};
+    std::atomic<bool> nextRequested_{false};
     bool leadSeenLeft_ = false;
     bool leadSeenRight_ = false;
     int64_t passStart_ = 0;
