@@ -105,8 +105,9 @@ struct MachineConfig {
         {1000, -250, 250, -0.3, 0.3, 0, 5},
         // D1: turns freely, the origin comes round once a turn (20 units = 360 degrees).
         {1000, -1e6, 1e6, -0.2, 0.2, 20, -1},
-        // D2: turn with end switches at +-20 units.
-        {1000, -20, 20, -0.2, 0.2, 0, -1},
+        // D2: turn with end switches at +-12 units, near enough for its origin
+        // search (1.5 units/s for at most 10 s) to reach a switch from anywhere.
+        {1000, -12, 12, -0.2, 0.2, 0, -1},
         // H: head, down is negative.
         {1000, -70, 6, -0.2, 0.2, 0, -2},
         // P: press, 166 pulses per mm.

@@ -74,7 +74,9 @@ double SimAxis::position(int64_t t) const {
     if (!moving_) {
         return position_;
     }
-    return position_ + scale_ * distanceNs(t);
+    // Whole pulses put out so far: the switches see the same position the
+    // counter reports.
+    return position_ + std::trunc(scale_ * distanceNs(t));
 }
 
 double SimAxis::speed(int64_t t) const {

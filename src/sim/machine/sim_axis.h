@@ -41,8 +41,8 @@ public:
     // limit switch it runs into.
     bool blockedToward(int64_t t, int direction) const;
 
-    // Physical position (pulses) and speed (pulses/s, >= 0) at time t, which
-    // must not lie before the last event handled.
+    // Physical position (whole pulses) and speed (pulses/s, >= 0) at time t,
+    // which must not lie before the last event handled.
     double position(int64_t t) const;
     double speed(int64_t t) const;
     bool moving() const { return moving_; }
