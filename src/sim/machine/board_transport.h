@@ -26,7 +26,7 @@ public:
         bool unloadLiftDown = false;
         bool unloadLiftUp = false;
         bool stopperRaised = true;    // "The Pcb fixxing 2" off
-        bool boardClamped = false;    // fixing cylinder not fully open
+        bool boardClamped = false;    // fixing cylinder fully closed
     };
 
     enum class Sensor {

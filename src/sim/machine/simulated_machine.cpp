@@ -665,7 +665,7 @@ BoardTransport::Drive SimulatedMachine::drive() const {
     d.unloadLiftDown = cylinders_[index(Cylinder::UnloadLift)].atOrigin(t);
     d.unloadLiftUp = cylinders_[index(Cylinder::UnloadLift)].atTarget(t);
     d.stopperRaised = !outputOnLocked(Output::PcbFixing2);
-    d.boardClamped = cylinders_[index(Cylinder::Fixing)].position(t) > 0.0;
+    d.boardClamped = cylinders_[index(Cylinder::Fixing)].atTarget(t);
     return d;
 }
 

@@ -26,7 +26,7 @@
 //   14 unload lift. A board stops at the end of the load lift (checkpoint 2,
 //   input 16) unless the lift is up; on the workdesk it stops at the stopper
 //   ("Pcb arrive workdesk", 13) unless "The Pcb fixxing 2" (11) is on, and does
-//   not move while the fixing is closed; it enters the unload lift (checkpoints
+//   not move while the fixing is fully closed; it enters the unload lift (checkpoints
 //   17, 18) only while that lift is up, and leaves it for the next machine only
 //   while the lift is down and "Receive the next section needs" (23) is active.
 // - Chain and feeders (ChainConfig): the chain position is the L axis's
