@@ -17,6 +17,8 @@ struct AxisSpeeds {
     double stepDistance = 0;
     double startSpeed = 0;
     double maxSpeed = 0;
+
+    bool operator==(const AxisSpeeds&) const = default;
 };
 
 struct MachineParameters {
