@@ -67,7 +67,8 @@ void SimulatedMachine::resetLocked(const MachineConfig& config) {
     leadFailureRate_ = config.head.leadFailureRate;
     queuedLeads_.clear();
     leftLeadUntil_ = rightLeadUntil_ = time_;
-    headDown_ = false;
+    // A head that is already low at power-on did not go down.
+    headDown_ = physicalUnits(index(Axis::H), time_) < config.head.headDownThreshold;
     insertions_.clear();
     headDownEvents_.clear();
     platformStops_.clear();
@@ -156,7 +157,7 @@ void SimulatedMachine::advanceAxes(int64_t from, int64_t to) {
             continue;
         }
         const int partner = axis.partner();
-        if (partner >= 0 && partner < i) {
+        if (partner >= 0 && partner < i && axes_[partner].moving() && axes_[partner].partner() == i) {
             continue;  // handled with its partner
         }
         const auto own = axis.nextEvent(from, to);
@@ -948,6 +949,9 @@ void SimulatedMachine::placeAxis(Axis axis, double position) {
     const int a = index(axis);
     separate(a);
     axes_[a].placeAt(std::round(position * axes_[a].config().pulsesPerUnit));
+    if (axis == Axis::H) {
+        headDown_ = physicalUnits(a, time_) < config_.head.headDownThreshold;
+    }
 }
 
 double SimulatedMachine::axisPosition(Axis axis) {

@@ -31,19 +31,28 @@
 //   while the lift is down and "Receive the next section needs" (23) is active.
 // - Chain and feeders (ChainConfig): the chain position is the L axis's
 //   physical position. Station s stands firstStationToCta + 2 (s - 1) pitches
-//   before the CTA. A station output on for dropOnSeconds drops one component
-//   at its station (once per on-period) while the feeder holds parts; the
+//   before the CTA. A station output that stays on for dropOnSeconds (50 ms)
+//   drops one component at its station, once per on-period, while the feeder
+//   holds parts: switching on, reading the confirmation and switching off
+//   at once drops nothing; every on-period of 50 ms or more drops one. The
 //   station input is active while the output is on and the feeder holds
-//   parts. "Feeder Return Detection " (12, active high) is active while no
-//   station output is on and none went off in the last returnSeconds.
+//   parts, from the moment the output goes on. "Feeder Return Detection "
+//   (12, active high) is active while no station output is on and none went
+//   off in the last returnSeconds.
 // - Head: when the CTA reaches its target it takes the component standing at
 //   the CTA (within ctaTolerance pitches) into the head; components carried
 //   further fall off the chain. When the forfex reaches its target while the
 //   head holds a component, the component is inserted into the board on the
 //   workdesk; each lead is seen with probability 1 - leadFailureRate and then
 //   holds "Left-Check" (2) / "Right-Check" (3) active for leadSignalSeconds.
+// - Head-down events: H going below HeadConfig::headDownThreshold (physical,
+//   from its origin); a head already below it at power-on does not count.
 // - The machine does nothing by itself on an emergency stop or an open door:
-//   those are inputs for the program.
+//   those are inputs for the program. Faults at a given time: scheduleButton
+//   and scheduleSafeDoor; any other timing is the caller's.
+//
+// The d1000_* functions always use instance(); tests may also build their own
+// SimulatedMachine and call its members directly.
 //
 // Axes: card axis numbers 0..7 (X Y D1 D2 H P L, 7 spare), four per card.
 // Positions in the knobs and records are in the axis unit (mm), physical

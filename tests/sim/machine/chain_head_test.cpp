@@ -257,11 +257,11 @@ TEST_F(ChainHeadTest, HeadDownEventsAreCounted) {
         ASSERT_EQ(d1000_start_sa_move(id(Axis::H), target, 80'000, 400'000, 0.13), 0);
         ASSERT_EQ(waitDone(Axis::H), 1);
     };
-    // H power-on at -2 mm: command 0 is -2 mm physical. Below -1 mm already,
-    // so the first record comes from the start.
+    // H power-on at -2 mm (command 0): already low, which does not count.
+    advance(0.5);
+    EXPECT_TRUE(machine().headDownEvents().empty());
     moveH(1'500);  // up to -0.5
-    machine().clearRecords();
-    moveH(800);  // -1.2: down
+    moveH(800);    // -1.2: down
     moveH(1'500);
     moveH(-18'000);  // -20: down
     moveH(1'200);    // -0.8: not down
