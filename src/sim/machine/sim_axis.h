@@ -19,7 +19,7 @@ inline constexpr int kDoneLimit = 3;          // stopped at a limit switch
 inline constexpr int kDoneDecelStop = 4;      // stopped by d1000_decel_stop
 
 class SimAxis {
-public:
+  public:
     enum class MoveKind { PointToPoint, ConstantSpeed, Home, Deceleration };
 
     // A way the running move ends inside a time span.
@@ -79,7 +79,7 @@ public:
     int pulseMode = 0;
     double sProfile = 0;
 
-private:
+  private:
     double distanceNs(int64_t t) const;
     std::optional<double> originEntry(double from, int direction) const;
 

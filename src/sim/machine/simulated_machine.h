@@ -26,9 +26,10 @@
 //   14 unload lift. A board stops at the end of the load lift (checkpoint 2,
 //   input 16) unless the lift is up; on the workdesk it stops at the stopper
 //   ("Pcb arrive workdesk", 13) unless "The Pcb fixxing 2" (11) is on, and does
-//   not move while the fixing is fully closed; it enters the unload lift (checkpoints
-//   17, 18) only while that lift is up, and leaves it for the next machine only
-//   while the lift is down and "Receive the next section needs" (23) is active.
+//   not move while the fixing is fully closed; it enters the unload lift
+//   (checkpoints 17, 18) only while that lift is up, and leaves it for the next
+//   machine only while the lift is down and "Receive the next section needs"
+//   (23) is active. Each belt carries the boards whose centre lies on it.
 // - Chain and feeders (ChainConfig): the chain position is the L axis's
 //   physical position. Station s stands firstStationToCta + 2 (s - 1) pitches
 //   before the CTA. A station output that stays on for dropOnSeconds (50 ms)
@@ -62,11 +63,13 @@
 // moving, 1 normal end (also a home move stopped on its origin), 2 after
 // d1000_immediate_stop, 3 stopped at a limit switch, 4 after d1000_decel_stop.
 // A move into an active limit switch ends at once with 3; a move away from it
-// runs. A new move replaces a running one from the current position at the
-// new start speed. A linear move stops both axes together (both get 3 when
-// one meets a limit; a stop call on either stops both). The S-profile
-// parameter is stored but the S shape is fixed. Limits and origins are exact
-// windows; there is no switch hysteresis.
+// runs. A home move stops at once where its origin switch comes on (a home
+// move started on the origin ends at once with 1). Stopping an axis at rest
+// leaves its done code as it was. Positions are whole pulses. A new move replaces a running one
+// from the current position at the new start speed. A linear move stops both axes together (both
+// get 3 when one meets a limit; a stop call on either stops both). The S-profile parameter is
+// stored but the S shape is fixed. Limits and origins are exact windows; there is no switch
+// hysteresis.
 //
 // Missing cards (MachineConfig::cards < 2): calls on their axes and bits
 // return kErrorNoSuchPoint, d1000_check_done returns kErrorNoSuchPoint too (so
@@ -94,7 +97,7 @@
 namespace corvane::sim {
 
 class SimulatedMachine {
-public:
+  public:
     static constexpr int kOk = 0;
     static constexpr int kErrorNoSuchPoint = -1;  // axis or bit out of range or on a missing card
     static constexpr int kErrorBadArgument = -2;  // zero speed, bad axis list, ...
@@ -211,6 +214,8 @@ public:
     // ---- State now ----
     double axisPosition(Axis axis);         // physical, axis unit
     double axisCommandPosition(Axis axis);  // command position, axis unit
+    int pulseOutputMode(Axis axis);         // as set by d1000_set_pls_outmode
+    double sProfileParameter(Axis axis);    // as set by d1000_set_s_profile
     int inputLevel(Input input);            // what d1000_in_bit reads
     bool inputActive(Input input);
     int inputBitLevel(int libraryBit);
@@ -241,7 +246,7 @@ public:
     // losses (boards and counters stay).
     void clearRecords();
 
-private:
+  private:
     struct InputOverride {
         std::optional<int> stuck;
         bool inverted = false;

@@ -226,8 +226,17 @@ TEST_F(AxisTest, StatusBitPositionsAreConfigurable) {
     EXPECT_EQ(status(Axis::D2), 1 << 6);
 }
 
+TEST_F(AxisTest, OutputModeAndSProfileAreStored) {
+    ASSERT_EQ(d1000_set_pls_outmode(id(Axis::P), 1), 0);
+    ASSERT_EQ(d1000_set_s_profile(id(Axis::P), 0.2), 0);
+    EXPECT_EQ(machine().pulseOutputMode(Axis::P), 1);
+    EXPECT_DOUBLE_EQ(machine().sProfileParameter(Axis::P), 0.2);
+    EXPECT_EQ(machine().pulseOutputMode(Axis::L), 0);
+}
+
 TEST_F(AxisTest, BadArgumentsAreRefused) {
-    EXPECT_EQ(d1000_start_t_move(id(Axis::X), 1000, 10, 0, 0.03), SimulatedMachine::kErrorBadArgument);
+    EXPECT_EQ(d1000_start_t_move(id(Axis::X), 1000, 10, 0, 0.03),
+              SimulatedMachine::kErrorBadArgument);
     EXPECT_EQ(d1000_start_tv_move(id(Axis::X), 10, 0, 0.03), SimulatedMachine::kErrorBadArgument);
     const int16_t axes[3] = {0, 1, 2};
     const int32_t d[3] = {1, 2, 3};
@@ -264,8 +273,9 @@ TEST_F(AxisTest, MissingCardsHaveNoAxesAndNoBits) {
     EXPECT_EQ(d1000_out_bit(static_cast<int16_t>(cta.libraryBit()), 0),
               SimulatedMachine::kErrorNoSuchPoint);
     EXPECT_EQ(d1000_get_outbit(static_cast<int16_t>(cta.libraryBit())), 1);
-    EXPECT_EQ(d1000_in_bit(static_cast<int16_t>(ctaOrigin.libraryBit())), 1);   // inactive
-    EXPECT_EQ(d1000_in_bit(static_cast<int16_t>(feederReturn.libraryBit())), 0);  // inactive (active high)
+    EXPECT_EQ(d1000_in_bit(static_cast<int16_t>(ctaOrigin.libraryBit())), 1);  // inactive
+    EXPECT_EQ(d1000_in_bit(static_cast<int16_t>(feederReturn.libraryBit())),
+              0);  // inactive (active high)
     EXPECT_EQ(d1000_in_bit(static_cast<int16_t>(start.libraryBit())), 1);
     EXPECT_EQ(d1000_out_bit(static_cast<int16_t>(wiring(Output::Buzzer).libraryBit()), 0), 0);
 

@@ -12,7 +12,7 @@ namespace corvane::sim::testing {
 namespace {
 
 class ChainHeadTest : public SimFixture {
-protected:
+  protected:
     // A station pulse as the chain feed gives it: on 100 ms, off 100 ms.
     static void pulseStation(int station, double onSeconds = 0.1) {
         setStation(station, true);
@@ -187,7 +187,7 @@ TEST_F(ChainHeadTest, CutWithAnEmptyHeadSeesNoLeads) {
 }
 
 class LeadTest : public ChainHeadTest {
-protected:
+  protected:
     // Station 1 stands at the CTA: drop, push, cut.
     MachineConfig config() const override {
         MachineConfig c;

@@ -16,8 +16,12 @@ namespace {
 
 using platform::Clock;
 
-int16_t bit(Output o) { return static_cast<int16_t>(wiring(o).libraryBit()); }
-int16_t bit(Input i) { return static_cast<int16_t>(wiring(i).libraryBit()); }
+int16_t bit(Output o) {
+    return static_cast<int16_t>(wiring(o).libraryBit());
+}
+int16_t bit(Input i) {
+    return static_cast<int16_t>(wiring(i).libraryBit());
+}
 
 TEST(SimulatedMachineThreads, WorkersCallTheCardsTogether) {
     Clock::setTimeScale(20.0);

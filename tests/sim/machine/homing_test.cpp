@@ -14,11 +14,11 @@ namespace {
 // Homing parameters of one axis, as the machine program configures them.
 struct HomingAxis {
     Axis axis;
-    int u;          // pulses per unit
-    double fast;    // home fast speed, units/s
-    double slow;    // home slow speed
-    int d;          // +1 when the search runs positive
-    double accel;   // s
+    int u;         // pulses per unit
+    double fast;   // home fast speed, units/s
+    double slow;   // home slow speed
+    int d;         // +1 when the search runs positive
+    double accel;  // s
 };
 
 constexpr HomingAxis kX{Axis::X, 1000, 20, 10, -1, 0.03};
@@ -31,7 +31,7 @@ constexpr HomingAxis kL{Axis::L, 1000, 4.5, 1.5, +1, 0.03};
 
 // One origin search; the frozen clock advances by 1 ms per poll.
 class Homer {
-public:
+  public:
     Homer(const HomingAxis& axis, double timeout)
         : a_(axis),
           id_(static_cast<int16_t>(axis.axis)),
@@ -59,7 +59,7 @@ public:
         }
     }
 
-private:
+  private:
     int status() const { return d1000_get_axis_status(id_); }
     bool atOrigin() const { return (status() & 4) != 0; }
     bool atPositive() const { return (status() & 2) != 0; }
@@ -214,7 +214,7 @@ private:
 };
 
 class HomingTest : public SimFixture {
-protected:
+  protected:
     static bool home(const HomingAxis& axis, double timeout = 25.0) {
         return Homer(axis, timeout).home();
     }
@@ -257,15 +257,16 @@ TEST_F(HomingTest, AxesHomeFromAnywhereInTheirWorkingRange) {
         HomingAxis axis;
         double start;
     } cases[] = {
-        {kX, 400}, {kX, -9}, {kY, -200}, {kY, 249.9}, {kY, 0.2}, {kD1, 7.3}, {kD1, -13},
-        {kD1, 0}, {kD2, -11.9}, {kD2, 3}, {kD2, 0.3}, {kH, -20}, {kH, 0}, {kP, -40}, {kP, 0.1},
-        {kL, 0}, {kL, 2.1}, {kL, 1234.5},
+        {kX, 400},  {kX, -9},  {kY, -200},   {kY, 249.9}, {kY, 0.2},  {kD1, 7.3},
+        {kD1, -13}, {kD1, 0},  {kD2, -11.9}, {kD2, 3},    {kD2, 0.3}, {kH, -20},
+        {kH, 0},    {kP, -40}, {kP, 0.1},    {kL, 0},     {kL, 2.1},  {kL, 1234.5},
     };
     for (const auto& c : cases) {
         machine().reset();
         machine().placeAxis(c.axis.axis, c.start);
         EXPECT_TRUE(home(c.axis)) << static_cast<int>(c.axis.axis) << " from " << c.start;
-        EXPECT_EQ(status(c.axis.axis), 0b100) << static_cast<int>(c.axis.axis) << " from " << c.start;
+        EXPECT_EQ(status(c.axis.axis), 0b100)
+            << static_cast<int>(c.axis.axis) << " from " << c.start;
     }
 }
 

@@ -89,8 +89,8 @@ TEST(SpeedProfile, DecelerationUsesTheMoveRate) {
     const auto half = SpeedProfile::deceleration(400'000, kStart, kMax, kAccel, RampShape::SCurve);
     EXPECT_NEAR(half.duration(), kAccel / 2, 1e-12);
     // At or below the start speed the axis stops at once.
-    EXPECT_EQ(SpeedProfile::deceleration(kStart, kStart, kMax, kAccel, RampShape::Linear).duration(),
-              0);
+    EXPECT_EQ(
+        SpeedProfile::deceleration(kStart, kStart, kMax, kAccel, RampShape::Linear).duration(), 0);
 }
 
 TEST(SpeedProfile, TimeToReachInvertsDistance) {

@@ -17,7 +17,7 @@ namespace corvane::sim::testing {
 using platform::Clock;
 
 class SimFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Clock::freeze();
         machine().reset(config());

@@ -8,7 +8,7 @@ namespace corvane::sim::testing {
 namespace {
 
 class TransportTest : public SimFixture {
-protected:
+  protected:
     // Load lift worker: ask the previous machine, run the belt from
     // checkpoint 1 to checkpoint 2, 35 ms overrun.
     static void fetchBoard() {
