@@ -170,7 +170,7 @@ std::optional<SimAxis::Event> SimAxis::nextEvent(int64_t from, int64_t to) const
             if (kind_ == MoveKind::PointToPoint) {
                 consider({end, target_, kDoneNormal});
             } else {
-                consider({end, std::round(position_ + scale_ * profile_.distanceAt(duration)),
+                consider({end, position_ + std::trunc(scale_ * profile_.distanceAt(duration)),
                           kDoneDecelStop});
             }
         }
@@ -189,7 +189,7 @@ void SimAxis::stopNow(int64_t t, int doneCode) {
     if (!moving_) {
         return;
     }
-    finish({t, std::round(position(t)), doneCode});
+    finish({t, position(t), doneCode});
 }
 
 void SimAxis::decelerate(int64_t t) {
@@ -202,7 +202,7 @@ void SimAxis::decelerate(int64_t t) {
                                    profile_.maxSpeed(), profile_.accelTime(), profile_.shape());
     const double here = position(t);
     if (slowing.duration() <= 0) {
-        finish({t, std::round(here), kDoneDecelStop});
+        finish({t, here, kDoneDecelStop});
         return;
     }
     position_ = here;

@@ -64,7 +64,7 @@ class SimAxis {
     // limit switch met in the direction of travel, or (home moves) the origin.
     std::optional<Event> nextEvent(int64_t from, int64_t to) const;
     void finish(const Event& event);
-    // Ends the move now at the current position (rounded to a whole pulse).
+    // Ends the move now where it is.
     void stopNow(int64_t t, int doneCode);
     // Replaces the move by a deceleration to its start speed.
     void decelerate(int64_t t);
