@@ -112,8 +112,9 @@ struct MachineConfig {
     std::array<AxisConfig, kAxisCount> axes{{
         // X: travel -10 .. 460 mm, origin at 0.
         {1000, -10, 460, -0.3, 0.3, 0, 5},
-        // Y: travel -250 .. 250 mm.
-        {1000, -250, 250, -0.3, 0.3, 0, 5},
+        // Y: travel -250 .. 250 mm. It searches its origin towards positive, so
+        // starting below it keeps the reset short.
+        {1000, -250, 250, -0.3, 0.3, 0, -5},
         // D1: turns freely, the origin comes round once a turn (20 units = 360 degrees).
         {1000, -1e6, 1e6, -0.2, 0.2, 20, -1},
         // D2: turn with end switches at +-12 units, near enough for its origin
@@ -124,7 +125,7 @@ struct MachineConfig {
         // P: press, 166 pulses per mm.
         {166, -70, 6, -0.2, 0.2, 0, -2},
         // L: the chain; an origin mark at every pitch.
-        {1000, -1e6, 1e6, -0.3, 0.3, 12.5, 3},
+        {1000, -1e6, 1e6, -0.3, 0.3, 12.5, 1},
         // Spare axis 7.
         {1000, -1e6, 1e6, -0.3, 0.3, 0, 0},
     }};

@@ -52,7 +52,7 @@ TEST_F(AxisTest, AbsoluteMovesGoToCommandTargets) {
     ASSERT_EQ(d1000_start_sa_move(id(Axis::Y), -20'000, 400'000, 600'000, 0.03), 0);
     EXPECT_EQ(waitDone(Axis::Y), 1);
     EXPECT_EQ(pos(Axis::Y), -20'000);
-    EXPECT_NEAR(machine().axisPosition(Axis::Y), -15.0, 1e-9);
+    EXPECT_NEAR(machine().axisPosition(Axis::Y), -25.0, 1e-9);  // power-on -5 mm
 }
 
 TEST_F(AxisTest, NewMoveReplacesTheRunningOne) {
@@ -132,13 +132,14 @@ TEST_F(AxisTest, HomeMoveEndsOnTheOriginSwitch) {
     ASSERT_EQ(d1000_home_move(id(Axis::X), 10'000, 20'000, 0.03), 0);
     EXPECT_EQ(d1000_check_done(id(Axis::X)), 1);
 
-    // The chain's origin comes every pitch: L from 3 mm stops at 12.2 mm.
+    // The chain's origin comes every pitch: L from 1 mm stops at 12.2 mm.
     ASSERT_EQ(d1000_home_move(id(Axis::L), 750, 1500, 0.03), 0);
     EXPECT_EQ(waitDone(Axis::L), 1);
     EXPECT_DOUBLE_EQ(machine().axisPosition(Axis::L), 12.2);
     EXPECT_EQ(status(Axis::L), 0b100);
 
     // No origin ahead: Y searching positive from 5 mm ends on its limit.
+    machine().placeAxis(Axis::Y, 5.0);
     ASSERT_EQ(d1000_home_move(id(Axis::Y), 10'000, 20'000, 0.03), 0);
     EXPECT_EQ(waitDone(Axis::Y), 3);
     EXPECT_DOUBLE_EQ(machine().axisPosition(Axis::Y), 250.0);
@@ -183,7 +184,7 @@ TEST_F(AxisTest, LinearMoveStopsBothAxesAtALimit) {
     EXPECT_EQ(waitDone(Axis::X), 3);
     EXPECT_EQ(d1000_check_done(id(Axis::Y)), 3);
     EXPECT_DOUBLE_EQ(machine().axisPosition(Axis::X), -10.0);
-    EXPECT_NEAR(machine().axisPosition(Axis::Y), 5.0 + 1.5, 0.002);
+    EXPECT_NEAR(machine().axisPosition(Axis::Y), -5.0 + 1.5, 0.002);
     // Starting into the active limit moves neither axis.
     ASSERT_EQ(d1000_start_t_line(2, axes, distances, 50'000, 80'000, 0.03), 0);
     EXPECT_EQ(d1000_check_done(id(Axis::X)), 3);

@@ -235,6 +235,7 @@ TEST_F(HomingTest, XStartingOnItsOriginLeavesItPositiveFirst) {
 }
 
 TEST_F(HomingTest, YRunningIntoItsLimitReversesAndFindsTheOrigin) {
+    machine().placeAxis(Axis::Y, 5.0);
     EXPECT_TRUE(home(kY));
     bool sawLimit = false;
     for (const PlatformStop& s : machine().platformStops()) {
