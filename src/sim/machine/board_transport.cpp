@@ -199,9 +199,15 @@ int BoardTransport::removeWhere(BoardPlace place) {
     return removed;
 }
 
-int BoardTransport::removeFromLoadLift() { return removeWhere(BoardPlace::LoadLift); }
-int BoardTransport::removeFromWorkdesk() { return removeWhere(BoardPlace::Workdesk); }
-int BoardTransport::removeFromUnloadLift() { return removeWhere(BoardPlace::UnloadLift); }
+int BoardTransport::removeFromLoadLift() {
+    return removeWhere(BoardPlace::LoadLift);
+}
+int BoardTransport::removeFromWorkdesk() {
+    return removeWhere(BoardPlace::Workdesk);
+}
+int BoardTransport::removeFromUnloadLift() {
+    return removeWhere(BoardPlace::UnloadLift);
+}
 
 std::optional<int> BoardTransport::boardOnWorkdesk() const {
     // Boards are kept downstream first: the first one on the workdesk is

@@ -14,19 +14,19 @@
 namespace corvane::sim {
 
 class BoardTransport {
-public:
+  public:
     // What the rest of the machine decides about the boards' way, at one moment.
     struct Drive {
         bool loadBelt = false;
         bool workdeskBelt = false;
         bool unloadBelt = false;
         bool askForPcb = false;
-        bool loadLiftDown = false;    // at its origin
-        bool loadLiftUp = false;      // at its target
+        bool loadLiftDown = false;  // at its origin
+        bool loadLiftUp = false;    // at its target
         bool unloadLiftDown = false;
         bool unloadLiftUp = false;
-        bool stopperRaised = true;    // "The Pcb fixxing 2" off
-        bool boardClamped = false;    // fixing cylinder not fully open
+        bool stopperRaised = true;  // "The Pcb fixxing 2" off
+        bool boardClamped = false;  // fixing cylinder fully closed
     };
 
     enum class Sensor {
@@ -73,7 +73,7 @@ public:
     int delivered() const { return delivered_; }
     int arrived() const { return arrived_; }
 
-private:
+  private:
     struct Board {
         int id = 0;
         double front = 0;

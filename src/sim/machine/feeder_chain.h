@@ -14,7 +14,7 @@
 namespace corvane::sim {
 
 class FeederChain {
-public:
+  public:
     struct Component {
         int id = 0;
         int station = 0;
@@ -43,7 +43,7 @@ public:
     std::vector<ChainComponent> components(double chainMm) const;
     const std::array<int, kStationCount>& drops() const { return drops_; }
 
-private:
+  private:
     struct Feeder {
         bool on = false;
         int64_t onSince = 0;

@@ -67,7 +67,8 @@ struct InputMap {
             sources[kInputs[i].libraryBit()] = InputSource{InputSource::Kind::Named, i};
         }
         for (int s = 1; s <= kStationCount; ++s) {
-            sources[stationInputWiring(s).libraryBit()] = InputSource{InputSource::Kind::Station, s};
+            sources[stationInputWiring(s).libraryBit()] =
+                InputSource{InputSource::Kind::Station, s};
             stationOutputs[stationOutputWiring(s).libraryBit()] = s;
         }
     }
@@ -80,8 +81,12 @@ const InputMap& inputMap() {
 
 }  // namespace
 
-const WiredPoint& wiring(Output output) { return kOutputs[static_cast<int>(output)]; }
-const WiredPoint& wiring(Input input) { return kInputs[static_cast<int>(input)]; }
+const WiredPoint& wiring(Output output) {
+    return kOutputs[static_cast<int>(output)];
+}
+const WiredPoint& wiring(Input input) {
+    return kInputs[static_cast<int>(input)];
+}
 
 WiredPoint stationOutputWiring(int station) {
     if (station <= 10) {
@@ -90,7 +95,9 @@ WiredPoint stationOutputWiring(int station) {
     return {"Station", 0, station + 15, 0};
 }
 
-WiredPoint stationInputWiring(int station) { return {"Station", 0, station + 16, 0}; }
+WiredPoint stationInputWiring(int station) {
+    return {"Station", 0, station + 16, 0};
+}
 
 std::optional<InputSource> inputAt(int libraryBit) {
     if (libraryBit < 0 || libraryBit > kMaxLibraryBit) {

@@ -10,10 +10,10 @@ namespace corvane::sim {
 
 // A component cut and clinched by the forfex while the head held it.
 struct InsertionRecord {
-    int boardId = -1;          // board on the workdesk at the cut; -1 when there was none
-    int station = 0;           // station whose feeder dropped the component
-    int componentId = 0;       // running number of dropped components, from 1
-    double x = 0;              // X and Y command positions (mm) at the cut
+    int boardId = -1;     // board on the workdesk at the cut; -1 when there was none
+    int station = 0;      // station whose feeder dropped the component
+    int componentId = 0;  // running number of dropped components, from 1
+    double x = 0;         // X and Y command positions (mm) at the cut
     double y = 0;
     double headHeight = 0;     // H physical position (mm) at the cut
     bool leftLeadSeen = true;  // the lead sensors saw the leads
@@ -31,7 +31,7 @@ enum class BoardPlace {
 };
 
 struct BoardRecord {
-    int id = 0;               // boards are numbered in arrival order, from 1
+    int id = 0;  // boards are numbered in arrival order, from 1
     BoardPlace place = BoardPlace::LoadLift;
     double arrivedAt = 0;
     double deliveredAt = -1;  // -1 until delivered
@@ -75,7 +75,7 @@ struct MachineCounters {
     int componentsPicked = 0;  // taken into the head by the CTA
     int componentsInserted = 0;
     int componentsLost = 0;
-    int emptyCuts = 0;         // forfex cuts with nothing in the head
+    int emptyCuts = 0;  // forfex cuts with nothing in the head
     int ctaPushesWithoutComponent = 0;
     int paperCuts = 0;
     int boardsArrived = 0;

@@ -117,7 +117,9 @@ double SpeedProfile::duration() const {
     return total;
 }
 
-bool SpeedProfile::endless() const { return std::isinf(duration()); }
+bool SpeedProfile::endless() const {
+    return std::isinf(duration());
+}
 
 double SpeedProfile::segmentDistance(const ProfileSegment& s, double t) const {
     if (std::isinf(s.duration)) {

@@ -24,7 +24,7 @@ struct ProfileSegment {
 // function of the time since the move started. Distances and speeds are in
 // whatever unit the caller uses (pulses and pulses/s on the card).
 class SpeedProfile {
-public:
+  public:
     SpeedProfile() = default;
 
     // Start speed -> max speed over accelTime, cruise, symmetric deceleration
@@ -57,7 +57,7 @@ public:
     double accelTime() const { return accelTime_; }
     RampShape shape() const { return shape_; }
 
-private:
+  private:
     void add(double duration, double fromSpeed, double toSpeed);
     double segmentDistance(const ProfileSegment& segment, double t) const;
     double segmentSpeed(const ProfileSegment& segment, double t) const;

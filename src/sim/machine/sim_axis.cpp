@@ -8,13 +8,21 @@ namespace corvane::sim {
 
 namespace {
 
-double seconds(int64_t ns) { return static_cast<double>(ns) * 1e-9; }
+double seconds(int64_t ns) {
+    return static_cast<double>(ns) * 1e-9;
+}
 
-int sign(double v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
+int sign(double v) {
+    return v > 0 ? 1 : (v < 0 ? -1 : 0);
+}
 
 // The whole pulse where a move stops on a switch edge, on the switch's side.
-double snapAbove(double edge) { return std::ceil(edge - 1e-6); }
-double snapBelow(double edge) { return std::floor(edge + 1e-6); }
+double snapAbove(double edge) {
+    return std::ceil(edge - 1e-6);
+}
+double snapBelow(double edge) {
+    return std::floor(edge + 1e-6);
+}
 
 }  // namespace
 
@@ -48,7 +56,8 @@ bool SimAxis::originAt(double p) const {
 std::optional<double> SimAxis::originEntry(double from, int direction) const {
     if (originPeriod_ > 0) {
         if (direction > 0) {
-            return originLow_ + originPeriod_ * (std::floor((from - originLow_) / originPeriod_) + 1);
+            return originLow_ +
+                   originPeriod_ * (std::floor((from - originLow_) / originPeriod_) + 1);
         }
         return originHigh_ + originPeriod_ * (std::ceil((from - originHigh_) / originPeriod_) - 1);
     }
@@ -74,7 +83,9 @@ double SimAxis::position(int64_t t) const {
     if (!moving_) {
         return position_;
     }
-    return position_ + scale_ * distanceNs(t);
+    // Whole pulses put out so far: the switches see the same position the
+    // counter reports.
+    return position_ + std::trunc(scale_ * distanceNs(t));
 }
 
 double SimAxis::speed(int64_t t) const {
@@ -153,12 +164,13 @@ std::optional<SimAxis::Event> SimAxis::nextEvent(int64_t from, int64_t to) const
         }
     }
     if (!std::isinf(duration) && seconds(to - start_) >= duration) {
-        const auto end = std::clamp(start_ + static_cast<int64_t>(std::ceil(duration * 1e9)), from, to);
+        const auto end =
+            std::clamp(start_ + static_cast<int64_t>(std::ceil(duration * 1e9)), from, to);
         if (!best || end < best->time) {
             if (kind_ == MoveKind::PointToPoint) {
                 consider({end, target_, kDoneNormal});
             } else {
-                consider({end, std::round(position_ + scale_ * profile_.distanceAt(duration)),
+                consider({end, position_ + std::trunc(scale_ * profile_.distanceAt(duration)),
                           kDoneDecelStop});
             }
         }
@@ -177,7 +189,7 @@ void SimAxis::stopNow(int64_t t, int doneCode) {
     if (!moving_) {
         return;
     }
-    finish({t, std::round(position(t)), doneCode});
+    finish({t, position(t), doneCode});
 }
 
 void SimAxis::decelerate(int64_t t) {
@@ -186,11 +198,11 @@ void SimAxis::decelerate(int64_t t) {
     }
     const double tau = std::max(0.0, seconds(t - start_));
     const SpeedProfile slowing =
-        SpeedProfile::deceleration(profile_.speedAt(tau), profile_.startSpeed(), profile_.maxSpeed(),
-                                   profile_.accelTime(), profile_.shape());
+        SpeedProfile::deceleration(profile_.speedAt(tau), profile_.startSpeed(),
+                                   profile_.maxSpeed(), profile_.accelTime(), profile_.shape());
     const double here = position(t);
     if (slowing.duration() <= 0) {
-        finish({t, std::round(here), kDoneDecelStop});
+        finish({t, here, kDoneDecelStop});
         return;
     }
     position_ = here;

@@ -19,7 +19,7 @@ inline constexpr int kDoneLimit = 3;          // stopped at a limit switch
 inline constexpr int kDoneDecelStop = 4;      // stopped by d1000_decel_stop
 
 class SimAxis {
-public:
+  public:
     enum class MoveKind { PointToPoint, ConstantSpeed, Home, Deceleration };
 
     // A way the running move ends inside a time span.
@@ -41,8 +41,8 @@ public:
     // limit switch it runs into.
     bool blockedToward(int64_t t, int direction) const;
 
-    // Physical position (pulses) and speed (pulses/s, >= 0) at time t, which
-    // must not lie before the last event handled.
+    // Physical position (whole pulses) and speed (pulses/s, >= 0) at time t,
+    // which must not lie before the last event handled.
     double position(int64_t t) const;
     double speed(int64_t t) const;
     bool moving() const { return moving_; }
@@ -64,7 +64,7 @@ public:
     // limit switch met in the direction of travel, or (home moves) the origin.
     std::optional<Event> nextEvent(int64_t from, int64_t to) const;
     void finish(const Event& event);
-    // Ends the move now at the current position (rounded to a whole pulse).
+    // Ends the move now where it is.
     void stopNow(int64_t t, int doneCode);
     // Replaces the move by a deceleration to its start speed.
     void decelerate(int64_t t);
@@ -79,7 +79,7 @@ public:
     int pulseMode = 0;
     double sProfile = 0;
 
-private:
+  private:
     double distanceNs(int64_t t) const;
     std::optional<double> originEntry(double from, int direction) const;
 

@@ -20,8 +20,7 @@ void SimCylinder::reset(double travelSeconds, bool toTarget, int64_t t) {
 
 double SimCylinder::position(int64_t t) const {
     const double time = travel_ * slowdown_;
-    const double moved =
-        time > 0 ? static_cast<double>(t - anchorTime_) * 1e-9 / time : 2.0;
+    const double moved = time > 0 ? static_cast<double>(t - anchorTime_) * 1e-9 / time : 2.0;
     if (toTarget_) {
         const double end = jammed_ ? std::max(anchorPosition_, kJamPoint) : 1.0;
         return std::min(anchorPosition_ + std::max(moved, 0.0), end);

@@ -7,7 +7,7 @@
 namespace corvane::sim {
 
 class SimCylinder {
-public:
+  public:
     // Power-on: at rest at the end it is commanded to.
     void reset(double travelSeconds, bool toTarget, int64_t t);
 
@@ -29,7 +29,7 @@ public:
     bool atOrigin(int64_t t) const { return position(t) <= 0.0; }
     bool atTarget(int64_t t) const { return position(t) >= 1.0; }
 
-private:
+  private:
     void reanchor(int64_t t);
 
     double travel_ = 0.04;

@@ -14,10 +14,16 @@ namespace {
 
 using platform::Clock;
 
-double seconds(int64_t ns) { return static_cast<double>(ns) * 1e-9; }
+double seconds(int64_t ns) {
+    return static_cast<double>(ns) * 1e-9;
+}
 
-int index(Cylinder c) { return static_cast<int>(c); }
-int index(Axis a) { return static_cast<int>(a); }
+int index(Cylinder c) {
+    return static_cast<int>(c);
+}
+int index(Axis a) {
+    return static_cast<int>(a);
+}
 
 int32_t toInt32(double v) {
     constexpr double lo = std::numeric_limits<int32_t>::min();
@@ -25,13 +31,17 @@ int32_t toInt32(double v) {
     return static_cast<int32_t>(std::clamp(std::round(v), lo, hi));
 }
 
-bool finite(double v) { return std::isfinite(v); }
+bool finite(double v) {
+    return std::isfinite(v);
+}
 
 }  // namespace
 
 SimulatedMachine::SimulatedMachine() : SimulatedMachine(MachineConfig{}) {}
 
-SimulatedMachine::SimulatedMachine(const MachineConfig& config) { resetLocked(config); }
+SimulatedMachine::SimulatedMachine(const MachineConfig& config) {
+    resetLocked(config);
+}
 
 SimulatedMachine& SimulatedMachine::instance() {
     // Deliberately never destroyed: worker threads may still call the cards
@@ -67,7 +77,8 @@ void SimulatedMachine::resetLocked(const MachineConfig& config) {
     leadFailureRate_ = config.head.leadFailureRate;
     queuedLeads_.clear();
     leftLeadUntil_ = rightLeadUntil_ = time_;
-    headDown_ = false;
+    // A head that is already low at power-on did not go down.
+    headDown_ = physicalUnits(index(Axis::H), time_) < config.head.headDownThreshold;
     insertions_.clear();
     headDownEvents_.clear();
     platformStops_.clear();
@@ -78,8 +89,8 @@ void SimulatedMachine::resetLocked(const MachineConfig& config) {
     for (int c = 0; c < kCylinderCount; ++c) {
         cylinders_[c].reset(config.cylinders[c].travelSeconds, false, time_);
     }
-    cylinders_[index(Cylinder::Fixing)].reset(config.cylinders[index(Cylinder::Fixing)].travelSeconds,
-                                              true, time_);
+    cylinders_[index(Cylinder::Fixing)].reset(
+        config.cylinders[index(Cylinder::Fixing)].travelSeconds, true, time_);
     for (int c = 0; c < kCylinderCount; ++c) {
         cylinderAtTarget_[c] = cylinders_[c].atTarget(time_);
     }
@@ -156,7 +167,8 @@ void SimulatedMachine::advanceAxes(int64_t from, int64_t to) {
             continue;
         }
         const int partner = axis.partner();
-        if (partner >= 0 && partner < i) {
+        if (partner >= 0 && partner < i && axes_[partner].moving() &&
+            axes_[partner].partner() == i) {
             continue;  // handled with its partner
         }
         const auto own = axis.nextEvent(from, to);
@@ -182,7 +194,8 @@ void SimulatedMachine::advanceAxes(int64_t from, int64_t to) {
         SimAxis& follower = mine ? other : axis;
         const auto followerOwn = mine ? theirs : own;
         hit.finish(event);
-        if (event.doneCode != kDoneLimit && followerOwn && followerOwn->doneCode == event.doneCode) {
+        if (event.doneCode != kDoneLimit && followerOwn &&
+            followerOwn->doneCode == event.doneCode) {
             follower.finish(*followerOwn);
         } else {
             follower.stopNow(event.time, event.doneCode);
@@ -194,9 +207,9 @@ void SimulatedMachine::advanceAxes(int64_t from, int64_t to) {
 }
 
 void SimulatedMachine::schedule(const Scheduled& action) {
-    const auto at = std::upper_bound(
-        schedule_.begin(), schedule_.end(), action,
-        [](const Scheduled& a, const Scheduled& b) { return a.time < b.time; });
+    const auto at =
+        std::upper_bound(schedule_.begin(), schedule_.end(), action,
+                         [](const Scheduled& a, const Scheduled& b) { return a.time < b.time; });
     schedule_.insert(at, action);
 }
 
@@ -253,8 +266,8 @@ int SimulatedMachine::startRelative(int16_t axis, int32_t distance, double start
     }
     advanceLocked();
     const double from = std::round(axes_[axis].position(time_));
-    const auto profile = SpeedProfile::pointToPoint(distance, startSpeed, maxSpeed,
-                                                    std::max(accelTime, 0.0), shape);
+    const auto profile =
+        SpeedProfile::pointToPoint(distance, startSpeed, maxSpeed, std::max(accelTime, 0.0), shape);
     return startSingle(axis, SimAxis::MoveKind::PointToPoint, profile, distance < 0 ? -1 : 1,
                        from + distance);
 }
@@ -272,8 +285,8 @@ int SimulatedMachine::startAbsolute(int16_t axis, int32_t target, double startSp
     const double from = std::round(axes_[axis].position(time_));
     const double physicalTarget = std::round(target + axes_[axis].commandOffset());
     const double distance = physicalTarget - from;
-    const auto profile = SpeedProfile::pointToPoint(distance, startSpeed, maxSpeed,
-                                                    std::max(accelTime, 0.0), shape);
+    const auto profile =
+        SpeedProfile::pointToPoint(distance, startSpeed, maxSpeed, std::max(accelTime, 0.0), shape);
     return startSingle(axis, SimAxis::MoveKind::PointToPoint, profile, distance < 0 ? -1 : 1,
                        physicalTarget);
 }
@@ -525,7 +538,8 @@ void SimulatedMachine::applyOutputs() {
     drive(Cylinder::Forfex, outputOnLocked(Output::Forfex));
     drive(Cylinder::LoadLift, outputOnLocked(Output::LoadLift));
     drive(Cylinder::UnloadLift, outputOnLocked(Output::UnloadLift));
-    drive(Cylinder::Fixing, !outputOnLocked(Output::PcbFixing1) && !outputOnLocked(Output::PcbFixing2));
+    drive(Cylinder::Fixing,
+          !outputOnLocked(Output::PcbFixing1) && !outputOnLocked(Output::PcbFixing2));
     drive(Cylinder::PaperCut, outputOnLocked(Output::PaperCut));
     drive(Cylinder::PaperCutFront, outputOnLocked(Output::PaperCutFront));
     for (int s = 1; s <= kStationCount; ++s) {
@@ -651,7 +665,9 @@ int SimulatedMachine::outBit(int16_t bitNo, int16_t level) {
 
 // ---------------------------------------------------------------- chain, head, boards
 
-double SimulatedMachine::chainPosition(int64_t t) const { return physicalUnits(index(Axis::L), t); }
+double SimulatedMachine::chainPosition(int64_t t) const {
+    return physicalUnits(index(Axis::L), t);
+}
 
 BoardTransport::Drive SimulatedMachine::drive() const {
     const int64_t t = time_;
@@ -665,7 +681,7 @@ BoardTransport::Drive SimulatedMachine::drive() const {
     d.unloadLiftDown = cylinders_[index(Cylinder::UnloadLift)].atOrigin(t);
     d.unloadLiftUp = cylinders_[index(Cylinder::UnloadLift)].atTarget(t);
     d.stopperRaised = !outputOnLocked(Output::PcbFixing2);
-    d.boardClamped = cylinders_[index(Cylinder::Fixing)].position(t) > 0.0;
+    d.boardClamped = cylinders_[index(Cylinder::Fixing)].atTarget(t);
     return d;
 }
 
@@ -679,8 +695,8 @@ void SimulatedMachine::reachedTarget(Cylinder cylinder) {
             }
             ++counters_.componentsPicked;
             if (head_) {
-                losses_.push_back({seconds(time_), head_->station, head_->id,
-                                   "head already held a component"});
+                losses_.push_back(
+                    {seconds(time_), head_->station, head_->id, "head already held a component"});
                 ++counters_.componentsLost;
             }
             head_ = component;
@@ -910,7 +926,9 @@ void SimulatedMachine::invertInputBit(int libraryBit, bool inverted) {
     }
 }
 
-void SimulatedMachine::releaseInput(Input input) { releaseInputBit(wiring(input).libraryBit()); }
+void SimulatedMachine::releaseInput(Input input) {
+    releaseInputBit(wiring(input).libraryBit());
+}
 
 void SimulatedMachine::releaseInputBit(int libraryBit) {
     std::lock_guard lock(mutex_);
@@ -948,6 +966,9 @@ void SimulatedMachine::placeAxis(Axis axis, double position) {
     const int a = index(axis);
     separate(a);
     axes_[a].placeAt(std::round(position * axes_[a].config().pulsesPerUnit));
+    if (axis == Axis::H) {
+        headDown_ = physicalUnits(a, time_) < config_.head.headDownThreshold;
+    }
 }
 
 double SimulatedMachine::axisPosition(Axis axis) {
@@ -960,6 +981,16 @@ double SimulatedMachine::axisCommandPosition(Axis axis) {
     std::lock_guard lock(mutex_);
     advanceLocked();
     return commandUnits(index(axis), time_);
+}
+
+int SimulatedMachine::pulseOutputMode(Axis axis) {
+    std::lock_guard lock(mutex_);
+    return axes_[index(axis)].pulseMode;
+}
+
+double SimulatedMachine::sProfileParameter(Axis axis) {
+    std::lock_guard lock(mutex_);
+    return axes_[index(axis)].sProfile;
 }
 
 int SimulatedMachine::inputLevel(Input input) {

@@ -26,24 +26,34 @@
 //   14 unload lift. A board stops at the end of the load lift (checkpoint 2,
 //   input 16) unless the lift is up; on the workdesk it stops at the stopper
 //   ("Pcb arrive workdesk", 13) unless "The Pcb fixxing 2" (11) is on, and does
-//   not move while the fixing is closed; it enters the unload lift (checkpoints
-//   17, 18) only while that lift is up, and leaves it for the next machine only
-//   while the lift is down and "Receive the next section needs" (23) is active.
+//   not move while the fixing is fully closed; it enters the unload lift
+//   (checkpoints 17, 18) only while that lift is up, and leaves it for the next
+//   machine only while the lift is down and "Receive the next section needs"
+//   (23) is active. Each belt carries the boards whose centre lies on it.
 // - Chain and feeders (ChainConfig): the chain position is the L axis's
 //   physical position. Station s stands firstStationToCta + 2 (s - 1) pitches
-//   before the CTA. A station output on for dropOnSeconds drops one component
-//   at its station (once per on-period) while the feeder holds parts; the
+//   before the CTA. A station output that stays on for dropOnSeconds (50 ms)
+//   drops one component at its station, once per on-period, while the feeder
+//   holds parts: switching on, reading the confirmation and switching off
+//   at once drops nothing; every on-period of 50 ms or more drops one. The
 //   station input is active while the output is on and the feeder holds
-//   parts. "Feeder Return Detection " (12, active high) is active while no
-//   station output is on and none went off in the last returnSeconds.
+//   parts, from the moment the output goes on. "Feeder Return Detection "
+//   (12, active high) is active while no station output is on and none went
+//   off in the last returnSeconds.
 // - Head: when the CTA reaches its target it takes the component standing at
 //   the CTA (within ctaTolerance pitches) into the head; components carried
 //   further fall off the chain. When the forfex reaches its target while the
 //   head holds a component, the component is inserted into the board on the
 //   workdesk; each lead is seen with probability 1 - leadFailureRate and then
 //   holds "Left-Check" (2) / "Right-Check" (3) active for leadSignalSeconds.
+// - Head-down events: H going below HeadConfig::headDownThreshold (physical,
+//   from its origin); a head already below it at power-on does not count.
 // - The machine does nothing by itself on an emergency stop or an open door:
-//   those are inputs for the program.
+//   those are inputs for the program. Faults at a given time: scheduleButton
+//   and scheduleSafeDoor; any other timing is the caller's.
+//
+// The d1000_* functions always use instance(); tests may also build their own
+// SimulatedMachine and call its members directly.
 //
 // Axes: card axis numbers 0..7 (X Y D1 D2 H P L, 7 spare), four per card.
 // Positions in the knobs and records are in the axis unit (mm), physical
@@ -53,11 +63,13 @@
 // moving, 1 normal end (also a home move stopped on its origin), 2 after
 // d1000_immediate_stop, 3 stopped at a limit switch, 4 after d1000_decel_stop.
 // A move into an active limit switch ends at once with 3; a move away from it
-// runs. A new move replaces a running one from the current position at the
-// new start speed. A linear move stops both axes together (both get 3 when
-// one meets a limit; a stop call on either stops both). The S-profile
-// parameter is stored but the S shape is fixed. Limits and origins are exact
-// windows; there is no switch hysteresis.
+// runs. A home move stops at once where its origin switch comes on (a home
+// move started on the origin ends at once with 1). Stopping an axis at rest
+// leaves its done code as it was. Positions are whole pulses. A new move replaces a running one
+// from the current position at the new start speed. A linear move stops both axes together (both
+// get 3 when one meets a limit; a stop call on either stops both). The S-profile parameter is
+// stored but the S shape is fixed. Limits and origins are exact windows; there is no switch
+// hysteresis.
 //
 // Missing cards (MachineConfig::cards < 2): calls on their axes and bits
 // return kErrorNoSuchPoint, d1000_check_done returns kErrorNoSuchPoint too (so
@@ -85,7 +97,7 @@
 namespace corvane::sim {
 
 class SimulatedMachine {
-public:
+  public:
     static constexpr int kOk = 0;
     static constexpr int kErrorNoSuchPoint = -1;  // axis or bit out of range or on a missing card
     static constexpr int kErrorBadArgument = -2;  // zero speed, bad axis list, ...
@@ -202,6 +214,8 @@ public:
     // ---- State now ----
     double axisPosition(Axis axis);         // physical, axis unit
     double axisCommandPosition(Axis axis);  // command position, axis unit
+    int pulseOutputMode(Axis axis);         // as set by d1000_set_pls_outmode
+    double sProfileParameter(Axis axis);    // as set by d1000_set_s_profile
     int inputLevel(Input input);            // what d1000_in_bit reads
     bool inputActive(Input input);
     int inputBitLevel(int libraryBit);
@@ -232,7 +246,7 @@ public:
     // losses (boards and counters stay).
     void clearRecords();
 
-private:
+  private:
     struct InputOverride {
         std::optional<int> stuck;
         bool inverted = false;
