@@ -1,6 +1,6 @@
 # Warnings are errors in every build of the project's own code.
 set(CORVANE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor
-    -Wcast-align -Wunused -Woverloaded-virtual -Wnull-dereference -Wformat=2
+    -Wcast-align -Wunused -Woverloaded-virtual -Wformat=2
     -Wimplicit-fallthrough -Werror)
 set(CORVANE_C_WARNINGS -Wall -Wextra -Wpedantic -Wformat=2 -Werror)
 

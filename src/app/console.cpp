@@ -406,6 +406,7 @@ void Console::writeStatisticsReport() { statistics_->SaveAndClose(); }
 // --- Window messages -----------------------------------------------------------
 
 intptr_t Console::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (messageObserver_) messageObserver_(message, wParam, lParam);
     switch (message) {
         case MSG_ALARM: onAlarm(static_cast<int>(wParam)); break;
         case MSG_STATE_TEXT: onStateText(static_cast<int>(wParam)); break;

@@ -114,6 +114,10 @@ public:
     ChainFeed& chain() { return *chain_; }
     ProductionContext& context() { return *context_; }
     const ConsoleView& view() const { return view_; }
+    // Sees every window message before it is handled (diagnosis, tests).
+    void setMessageObserver(std::function<void(uint32_t, uintptr_t, intptr_t)> observer) {
+        messageObserver_ = std::move(observer);
+    }
     // Called on the window thread whenever the view changed.
     void setViewChanged(std::function<void()> callback) { viewChanged_ = std::move(callback); }
     // Cursor confinement to the Stop button (best effort on the screen).
@@ -179,6 +183,7 @@ private:
 
     ConsoleView view_;
     std::function<void()> viewChanged_;
+    std::function<void(uint32_t, uintptr_t, intptr_t)> messageObserver_;
     std::function<void()> confineHook_;
     std::function<void()> releaseHook_;
     std::function<void(const std::string&, const std::vector<int>&)> verificationHook_;

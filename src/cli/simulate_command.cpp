@@ -312,7 +312,10 @@ Outcome Run::go() {
         alarmsSeen = alarms.size();
         const int alarm = state.AlarmCode.load();
         if (alarm == kAlarmProductionComplete) {
-            console_.runFor(5.0, [&] { return paused(); });
+            // The last board leaves the unload lift on its own.
+            console_.runFor(15.0, [&] {
+                return paused() && m.boardsDelivered() >= machineState().BoardsProduced.load();
+            });
             return Outcome::Complete;
         }
         if (state.EmergencyStopActive.load() || m.buttonPressed(sim::Button::EmergencyStop)) {
@@ -323,6 +326,7 @@ Outcome Run::go() {
             }
             m.releaseButton(sim::Button::EmergencyStop);
             console_.runFor(1.0, [&] { return console_.productionSuspended() == 1; });
+            console_.AlarmReset();
             if (!reset()) return Outcome::ResetFailed;
             console_.Start();
             continue;
