@@ -111,11 +111,11 @@ Transport::Received PcapTransport::receive(int timeoutMs, std::span<const uint8_
         if (r < 0) {
             return Received::Error;
         }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Steady::now()).count();
-        if (left <= 0) {
+        const auto now = Steady::now();
+        if (now >= deadline) {
             return Received::Timeout;
         }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
         pollfd pfd{selectableFd_, POLLIN, 0};
         poll(&pfd, 1, static_cast<int>(left));
     }

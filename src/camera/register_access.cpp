@@ -101,12 +101,11 @@ std::optional<wire::Frame> awaitReply(Device& d, wire::FrameKind kind, size_t mi
     }
     const auto deadline = sentAt + std::chrono::milliseconds(limitMs);
     for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now())
-                .count();
-        if (left <= 0) {
+        const auto now = SteadyClock::now();
+        if (now >= deadline) {
             return std::nullopt;
         }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
         std::span<const uint8_t> frame;
         const auto r = d.transport->receive(static_cast<int>(left), frame);
         if (r == Transport::Received::Error) {

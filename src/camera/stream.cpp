@@ -420,9 +420,11 @@ void queueConvertedImage(Device& d, SteadyClock::time_point now) {
                 std::memcpy(s.rawCopy.data(), s.converted.data(), s.imageSize);
             }
         }
+        // Counted before the delivery thread can see it: a delivered image
+        // is always a counted one.
+        s.framesReceived.fetch_add(1, std::memory_order_relaxed);
     }
     s.queued.notify_one();
-    s.framesReceived.fetch_add(1, std::memory_order_relaxed);
     ++s.rateWindowFrames;
     const auto elapsed = now - s.rateWindowStart;
     if (elapsed > milliseconds(2000)) {

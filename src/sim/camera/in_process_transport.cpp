@@ -46,7 +46,13 @@ ostrel::Transport::Received InProcessTransport::receive(int timeoutMs,
     const auto deadline = SteadyClock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     for (;;) {
         const auto now = SteadyClock::now();
-        const auto next = camera_->advance(now, *this);
+        // The camera sends its next image once the last one has been taken:
+        // the reader stands for the wire's speed, and a reply never waits
+        // behind images made while earlier ones were still being read.
+        auto next = SteadyClock::time_point::max();
+        if (queue_.empty()) {
+            next = camera_->advance(now, *this);
+        }
         if (!queue_.empty()) {
             if (current_.capacity() != 0) {
                 spare_.push_back(std::move(current_));

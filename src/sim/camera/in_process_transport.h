@@ -2,7 +2,8 @@
 //
 // Frames the camera sends wait in a bounded queue that stands in for the
 // kernel's capture buffer: when it is full, new frames are dropped. The camera
-// has no thread of its own: whoever receives lets it send what is due.
+// has no thread of its own: whoever receives lets it send what is due, once
+// the frames it sent before have been read.
 #pragma once
 
 #include <condition_variable>
