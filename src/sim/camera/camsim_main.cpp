@@ -55,41 +55,63 @@ std::vector<uint16_t> numbers(const char* text) {
     return out;
 }
 
-// Frames waiting to go out, sent at a steady rate so the far end's
-// backlog never overflows in a burst.
-class PacedSender : public camsim::FrameSink {
+// Frames waiting to go out, sent at a steady rate so the far end's backlog
+// never overflows in a burst. Replies go ahead of image packets, as the
+// camera answers its registers beside the stream.
+class PacedSender {
 public:
     PacedSender(pcap_t* handle, double packetsPerSecond)
-        : handle_(handle), rate_(packetsPerSecond), last_(camsim::SteadyClock::now()) {}
+        : replies_(*this, true),
+          stream_(*this, false),
+          handle_(handle),
+          rate_(packetsPerSecond),
+          last_(camsim::SteadyClock::now()) {}
 
-    void emit(std::span<const uint8_t> frame) override {
-        queue_.emplace_back(frame.begin(), frame.end());
-    }
+    camsim::FrameSink& replies() { return replies_; }
+    camsim::FrameSink& stream() { return stream_; }
+    bool streamIdle() const { return streamQueue_.empty(); }
 
     // Sends what the rate allows now; answers how long to wait for the next.
     std::chrono::microseconds pump() {
         const auto now = camsim::SteadyClock::now();
         tokens_ = std::min(kBurst, tokens_ + std::chrono::duration<double>(now - last_).count() * rate_);
         last_ = now;
-        while (!queue_.empty() && tokens_ >= 1.0) {
-            const auto& f = queue_.front();
+        while (!replyQueue_.empty()) {
+            const auto& f = replyQueue_.front();
             pcap_inject(handle_, f.data(), f.size());
-            queue_.pop_front();
+            replyQueue_.pop_front();
+        }
+        while (!streamQueue_.empty() && tokens_ >= 1.0) {
+            const auto& f = streamQueue_.front();
+            pcap_inject(handle_, f.data(), f.size());
+            streamQueue_.pop_front();
             tokens_ -= 1.0;
         }
-        if (queue_.empty()) {
+        if (streamQueue_.empty()) {
             return std::chrono::microseconds::max();
         }
         return std::chrono::microseconds(static_cast<int64_t>((1.0 - tokens_) / rate_ * 1e6) + 1);
     }
 
 private:
+    struct Sink : camsim::FrameSink {
+        Sink(PacedSender& owner, bool reply) : owner_(owner), reply_(reply) {}
+        void emit(std::span<const uint8_t> frame) override {
+            (reply_ ? owner_.replyQueue_ : owner_.streamQueue_).emplace_back(frame.begin(), frame.end());
+        }
+        PacedSender& owner_;
+        bool reply_;
+    };
+
     static constexpr double kBurst = 64.0;
+    Sink replies_;
+    Sink stream_;
     pcap_t* handle_;
     double rate_;
     double tokens_ = kBurst;
     camsim::SteadyClock::time_point last_;
-    std::deque<std::vector<uint8_t>> queue_;
+    std::deque<std::vector<uint8_t>> replyQueue_;
+    std::deque<std::vector<uint8_t>> streamQueue_;
 };
 
 }  // namespace
@@ -197,9 +219,14 @@ int main(int argc, char** argv) {
         pcap_pkthdr* header = nullptr;
         const u_char* data = nullptr;
         while (pcap_next_ex(handle, &header, &data) == 1) {
-            camera.handleRequest(std::span<const uint8_t>(data, header->caplen), now, sender);
+            camera.handleRequest(std::span<const uint8_t>(data, header->caplen), now,
+                                 sender.replies());
         }
-        const auto next = camera.advance(now, sender);
+        // The next image goes out once the last one is on the wire.
+        auto next = camsim::SteadyClock::time_point::max();
+        if (sender.streamIdle()) {
+            next = camera.advance(now, sender.stream());
+        }
         const auto sendWait = sender.pump();
         now = camsim::SteadyClock::now();
         auto wait = std::chrono::microseconds(50'000);
