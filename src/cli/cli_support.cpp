@@ -91,5 +91,6 @@ int refuse(const std::string& message) {
 }
 
 void printJson(const nlohmann::json& value) { std::cout << value.dump(2) << std::endl; }
+void printJson(const Json& value) { std::cout << value.dump(2) << std::endl; }
 
 }  // namespace corvane::cli

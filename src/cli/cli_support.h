@@ -53,7 +53,11 @@ struct CommandRegistration {
 int usageError(const Command& command, const std::string& why);
 // Prints "corvane-cli: <message>" to stderr and returns kExitRefused.
 int refuse(const std::string& message);
+// JSON with keys in the order they were added.
+using Json = nlohmann::ordered_json;
+
 // Prints JSON on stdout.
 void printJson(const nlohmann::json& value);
+void printJson(const Json& value);
 
 }  // namespace corvane::cli
