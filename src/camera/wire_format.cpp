@@ -9,11 +9,13 @@ namespace ostrel::wire {
 namespace {
 
 Frame header(const MacAddress& destination, const MacAddress& source, size_t totalSize) {
-    Frame f(totalSize, 0);
-    std::memcpy(f.data(), destination.data(), 6);
-    std::memcpy(f.data() + 6, source.data(), 6);
+    Frame f(destination.begin(), destination.end());
+    f.insert(f.end(), source.begin(), source.end());
     // The length field counts the bytes after it.
-    writeBe16(f.data() + 12, static_cast<uint16_t>(totalSize - 14));
+    const auto length = static_cast<uint16_t>(totalSize - 14);
+    f.push_back(static_cast<uint8_t>(length >> 8));
+    f.push_back(static_cast<uint8_t>(length));
+    f.resize(totalSize, 0);
     return f;
 }
 
