@@ -133,6 +133,7 @@ struct Stream {
     std::vector<uint8_t> converted;  // the converted image
     std::vector<uint8_t> rawCopy;    // copy of the converted image when the raw copy flag is 1
     std::vector<uint8_t> scratch;    // gamma and mirror steps (one per device)
+    std::vector<uint8_t> demosaicWork;  // the demosaic's own rows
     std::vector<uint8_t> delivery;   // handed to the callback; guarded by deliveryLock
     std::mutex deliveryLock;
 

@@ -1,5 +1,8 @@
-// Gamma table, bilinear demosaic, grey expansion and mirror copy.
+// Gamma table, bilinear demosaic (through OpenCV), grey expansion and mirror copy.
 #include "camera/image_conversion.h"
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -28,86 +31,53 @@ GammaTable buildGammaTable() {
 }
 
 void applyTable(const uint8_t* in, size_t count, const GammaTable& table, uint8_t* out) {
-    for (size_t i = 0; i < count; ++i) {
-        out[i] = table[in[i]];
+    if (count == 0) {
+        return;
     }
+    const cv::Mat lut(1, 256, CV_8UC1, const_cast<uint8_t*>(table.data()));
+    const cv::Mat from(1, static_cast<int>(count), CV_8UC1, const_cast<uint8_t*>(in));
+    cv::Mat to(1, static_cast<int>(count), CV_8UC1, out);
+    cv::LUT(from, lut, to);
 }
 
 namespace {
 
-// A red or blue site: its own colour, green from the four neighbours, the
-// other colour from the four diagonals.
-template <bool RedRow>
-inline void colourSite(const uint8_t* u, const uint8_t* m, const uint8_t* d, int cx, uint8_t* o) {
-    const int c = m[cx];
-    const int g = (u[cx] + d[cx] + m[cx - 1] + m[cx + 1] + 2) >> 2;
-    const int other = (u[cx - 1] + u[cx + 1] + d[cx - 1] + d[cx + 1] + 2) >> 2;
-    o[0] = static_cast<uint8_t>(RedRow ? other : c);
-    o[1] = static_cast<uint8_t>(g);
-    o[2] = static_cast<uint8_t>(RedRow ? c : other);
-}
-
-// A green site: the row's colour from left and right, the other from above and below.
-template <bool RedRow>
-inline void greenSite(const uint8_t* u, const uint8_t* m, const uint8_t* d, int cx, uint8_t* o) {
-    const int same = (m[cx - 1] + m[cx + 1] + 1) >> 1;
-    const int other = (u[cx] + d[cx] + 1) >> 1;
-    o[0] = static_cast<uint8_t>(RedRow ? other : same);
-    o[1] = m[cx];
-    o[2] = static_cast<uint8_t>(RedRow ? same : other);
-}
-
-// Output pixels 0 .. width-3 of one row, centred on raw columns 1 .. width-2.
-template <bool RedRow>
-void demosaicRow(const uint8_t* u, const uint8_t* m, const uint8_t* d, int width,
-                 bool firstIsColour, uint8_t* out) {
-    const int last = width - 2;  // last centre column
-    int cx = 1;
-    uint8_t* o = out;
-    if (!firstIsColour && cx <= last) {
-        greenSite<RedRow>(u, m, d, cx, o);
-        ++cx;
-        o += 3;
+// OpenCV names a mosaic by the second and third pixels of its second row.
+int openCvCode(BayerPhase phase) {
+    switch (phase) {
+        case BayerPhase::RGGB:
+            return cv::COLOR_BayerBG2BGR;
+        case BayerPhase::GRBG:
+            return cv::COLOR_BayerGB2BGR;
+        case BayerPhase::GBRG:
+            return cv::COLOR_BayerGR2BGR;
+        case BayerPhase::BGGR:
+            return cv::COLOR_BayerRG2BGR;
     }
-    // Two pixels per step: a colour site, then a green one.
-    for (; cx + 1 <= last; cx += 2, o += 6) {
-        colourSite<RedRow>(u, m, d, cx, o);
-        greenSite<RedRow>(u, m, d, cx + 1, o + 3);
-    }
-    if (cx <= last) {
-        colourSite<RedRow>(u, m, d, cx, o);
-    }
+    return cv::COLOR_BayerBG2BGR;
 }
 
 }  // namespace
 
-void demosaicBottomUp(const uint8_t* raw, int width, int height, BayerPhase phase, uint8_t* bgr) {
+void demosaicBottomUp(const uint8_t* raw, int width, int height, BayerPhase phase, uint8_t* bgr,
+                      std::vector<uint8_t>& work) {
     if (width < 3 || height < 3) {
         greyBottomUp(raw, width, height, bgr);
         return;
     }
     const size_t stride = static_cast<size_t>(width);
     const size_t outStride = stride * 3;
-    const int redCol = static_cast<int>(phase) & 1;
-    const int redRow = (static_cast<int>(phase) >> 1) & 1;
+    work.resize(outStride * static_cast<size_t>(height));
+    // OpenCV's bilinear demosaic centres pixel (x, y) on raw pixel (x, y);
+    // ours is centred on (x + 1, y + 1) and written bottom-up.
+    const cv::Mat in(height, width, CV_8UC1, const_cast<uint8_t*>(raw));
+    cv::Mat centred(height, width, CV_8UC3, work.data());
+    cv::cvtColor(in, centred, openCvCode(phase));
     for (int y = 0; y <= height - 3; ++y) {
-        const int cy = y + 1;
-        const uint8_t* u = raw + static_cast<size_t>(y) * stride;
-        const uint8_t* m = u + stride;
-        const uint8_t* d = m + stride;
         uint8_t* out = bgr + static_cast<size_t>(height - 1 - y) * outStride;
-        const bool isRedRow = (cy & 1) == redRow;
-        // Column parity of the row's red or blue sites.
-        const int colourParity = isRedRow ? redCol : 1 - redCol;
-        const bool firstIsColour = colourParity == 1;  // the first centre is column 1
-        if (isRedRow) {
-            demosaicRow<true>(u, m, d, width, firstIsColour, out);
-        } else {
-            demosaicRow<false>(u, m, d, width, firstIsColour, out);
-        }
-        const uint8_t* lastPixel = out + static_cast<size_t>(width - 3) * 3;
-        std::memcpy(out + static_cast<size_t>(width - 2) * 3, lastPixel, 3);
-        std::memcpy(out + static_cast<size_t>(width - 1) * 3, lastPixel, 3);
+        std::memcpy(out, work.data() + static_cast<size_t>(y + 1) * outStride + 3, (stride - 2) * 3);
+        std::memcpy(out + (stride - 2) * 3, out + (stride - 3) * 3, 3);
+        std::memcpy(out + (stride - 1) * 3, out + (stride - 3) * 3, 3);
     }
     // Image rows height-2 and height-1 (output rows 1 and 0) repeat the pair before them.
     for (int y = height - 2; y < height; ++y) {

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace ostrel {
 
@@ -33,8 +34,10 @@ void applyTable(const uint8_t* in, size_t count, const GammaTable& table, uint8_
 // rows bottom-up. Output pixel (x, y) is interpolated around raw pixel
 // (x + 1, y + 1); the last two pixels of each row repeat the last computed
 // one and the last two rows repeat the two rows before them. Any size is
-// accepted; images under 3 x 4 pixels come out as grey.
-void demosaicBottomUp(const uint8_t* raw, int width, int height, BayerPhase phase, uint8_t* bgr);
+// accepted; images under 3 x 3 pixels come out as grey. `work` is a buffer
+// the caller keeps between images (it grows to width x height x 3 once).
+void demosaicBottomUp(const uint8_t* raw, int width, int height, BayerPhase phase, uint8_t* bgr,
+                      std::vector<uint8_t>& work);
 
 // Each raw byte becomes a grey 3-byte pixel; rows bottom-up.
 void greyBottomUp(const uint8_t* raw, int width, int height, uint8_t* bgr);

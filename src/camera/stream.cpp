@@ -161,6 +161,7 @@ void allocateStreamBuffers(Device& d) {
     s.converted.assign(s.imageSize, 0);
     s.rawCopy.assign(s.imageSize, 0);
     s.scratch.assign(raw, 0);
+    s.demosaicWork.assign(s.bytesPerPixel == 3 ? s.imageSize : 0, 0);
     {
         std::lock_guard copy(s.deliveryLock);
         s.delivery.assign(s.imageSize, 0);
@@ -206,6 +207,7 @@ void releaseStreamBuffers(Device& d) {
     drop(s.converted);
     drop(s.rawCopy);
     drop(s.scratch);
+    drop(s.demosaicWork);
     {
         std::lock_guard copy(s.deliveryLock);
         drop(s.delivery);
@@ -369,7 +371,7 @@ void convertImage(Device& d) {
             mirrorCopy(s.assembly.data(), w, h, mirror, s.scratch.data());
             if (colour) {
                 demosaicBottomUp(s.scratch.data(), w, h, mirroredPhase(kCameraMosaicPhase, mirror),
-                                 s.converted.data());
+                                 s.converted.data(), s.demosaicWork);
             } else {
                 greyBottomUp(s.scratch.data(), w, h, s.converted.data());
             }
@@ -385,7 +387,7 @@ void convertImage(Device& d) {
                 const BayerPhase phase = c == Conversion::PhaseByMirror
                                              ? mirroredPhase(kCameraMosaicPhase, mirror)
                                              : kCameraMosaicPhase;
-                demosaicBottomUp(src, w, h, phase, s.converted.data());
+                demosaicBottomUp(src, w, h, phase, s.converted.data(), s.demosaicWork);
             } else {
                 greyBottomUp(src, w, h, s.converted.data());
             }
