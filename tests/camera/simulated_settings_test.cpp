@@ -1,4 +1,5 @@
 // Settings exports and the registers they leave in the simulated camera.
+#include "camera/default_registers.h"
 #include "camera/device_table.h"
 #include "simulated_camera_fixture.h"
 
@@ -261,6 +262,59 @@ TEST_F(SimulatedCameraTest, SnapInfoSetsTheGroupAtOnce) {
     EXPECT_EQ(info.outputMode, 1);
     EXPECT_EQ(camera_->lastArgument(0x5D), 30u);
     EXPECT_EQ(camera_->lastArgument(0x5E), 0x00001012u);
+}
+
+}  // namespace
+}  // namespace ostrel::testing
+
+namespace ostrel::testing {
+namespace {
+
+TEST_F(SimulatedCameraTest, DefaultRegisterSetOfSensor1801) {
+    openAndInit("K6C");
+    const int transfers = camera_->commandCount(0x5C);
+    ASSERT_EQ(programDefaultRegisters(*deviceAt(device_), device_), TQ_SUCCESS);
+    // Clock set-up, the register set, the tuning frame: three frames.
+    EXPECT_EQ(camera_->commandCount(0x5C), transfers + 3);
+    EXPECT_EQ(camera_->sensorRegister(0x10), 0x0053);
+    EXPECT_EQ(camera_->sensorRegister(0x11), 0x1801);
+    EXPECT_EQ(camera_->sensorRegister(0x20), 0xC000);
+    EXPECT_EQ(camera_->sensorRegister(0x04), 2591);
+    EXPECT_EQ(camera_->sensorRegister(0x03), 1943);
+    EXPECT_EQ(camera_->sensorRegister(0x2C), 8);
+    EXPECT_EQ(camera_->sensorRegister(0x09), 1943);
+    EXPECT_EQ(camera_->sensorRegister(0x60), 32);
+    EXPECT_EQ(camera_->sensorRegister(0x70), 0x0079);
+    EXPECT_EQ(camera_->sensorRegister(0x57), 0x0007);
+    EXPECT_FALSE(deviceAt(device_)->stream.built.load());
+    int maximum = 0;
+    int minimum = 0;
+    ASSERT_EQ(TQ_GetGainRange(&maximum, &minimum, device_), TQ_SUCCESS);
+    EXPECT_EQ(maximum, 128);
+    int frequency = 0;
+    int count = -1;
+    ASSERT_EQ(TQ_GetSnapTrigFreqImgCount(&frequency, &count, device_), TQ_SUCCESS);
+    EXPECT_EQ(frequency, 14);
+    EXPECT_EQ(count, 0);
+}
+
+TEST_F(SimulatedCameraTest, DefaultRegisterSetOfSensor8431LeavesTheHighShutterAlone) {
+    openAndInit("K2M");
+    ASSERT_EQ(programDefaultRegisters(*deviceAt(device_), device_), TQ_SUCCESS);
+    EXPECT_EQ(camera_->sensorRegister(0x20), 0x4000);
+    EXPECT_EQ(camera_->sensorRegister(0x62), 1176);
+    EXPECT_EQ(camera_->sensorRegister(0x63), 463);
+    for (const camsim::SensorAccess& a : camera_->sensorAccesses()) {
+        EXPECT_FALSE(a.write && a.address == 0x08);
+    }
+    int colour = 1;
+    ASSERT_EQ(TQ_GetImageColorStat(&colour, device_), TQ_SUCCESS);
+    EXPECT_EQ(colour, 0);
+}
+
+TEST_F(SimulatedCameraTest, DefaultRegisterSetIsOnlyForTheStandardSensors) {
+    openAndInit("K1M");
+    EXPECT_EQ(programDefaultRegisters(*deviceAt(device_), device_), TQ_E_DEVICE_NOT_FOUND);
 }
 
 }  // namespace
