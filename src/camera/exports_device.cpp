@@ -198,6 +198,11 @@ OSTREL_API uint32_t TQ_DevCapInit(int device, const char* settingsFolder) {
     if (TQ_GetMaxResolution(&width, &height, device) == TQ_SUCCESS) {
         d->width = width;
         d->height = height;
+        if (isK3(d->model)) {
+            // Their window is not read back: it starts as the whole sensor.
+            d->mirror.reg[reg::kColumnSize] = static_cast<uint16_t>(width - 1);
+            d->mirror.reg[reg::kRowSize] = static_cast<uint16_t>(height - 1);
+        }
     }
     const std::string& m = d->model;
     bool settle = true;

@@ -92,6 +92,47 @@ TEST_F(CaptureTest, ColourImagesAreDemosaicedWithTheVariantOfTheMirror) {
     EXPECT_EQ(yellow[2], 191);
 }
 
+// The K3 cameras send their image unmirrored; the driver mirrors the raw
+// image and demosaics it with the variant of the mirror.
+TEST_F(CaptureTest, K3ColourIsMirroredByTheDriver) {
+    openAndInit("K3C");
+    TQ_Resolution r{};
+    ASSERT_EQ(TQ_GetResolution(&r, device_), TQ_SUCCESS);
+    EXPECT_EQ(r.width, 1280);
+    ASSERT_EQ(TQ_SetImageMirror(2, device_), TQ_SUCCESS);
+    start();
+    ASSERT_TRUE(FrameRecorder::instance().waitForImages(3));
+    ASSERT_EQ(TQ_StopCapture(device_), TQ_SUCCESS);
+    TQ_FrameInfo rgb{};
+    ASSERT_EQ(TQ_GetRGBData(&rgb, device_), TQ_SUCCESS);
+    ASSERT_EQ(rgb.bytesPerPixel, 3u);
+    // Horizontal mirror: the light grey bar is on the right, yellow next to it.
+    const uint8_t* grey = rgb.image + (static_cast<size_t>(300) * 1280 + 1250) * 3;
+    EXPECT_EQ(grey[0], 191);
+    EXPECT_EQ(grey[1], 191);
+    EXPECT_EQ(grey[2], 191);
+    const uint8_t* yellow = rgb.image + (static_cast<size_t>(300) * 1280 + 1280 - 160 - 80) * 3;
+    EXPECT_EQ(yellow[0], 0);
+    EXPECT_EQ(yellow[1], 191);
+    EXPECT_EQ(yellow[2], 191);
+}
+
+// The 752-wide colour camera keeps one mosaic phase whatever its mirror.
+TEST_F(CaptureTest, K1ColourUsesOneVariant) {
+    openAndInit("K1C");
+    ASSERT_EQ(TQ_SetImageMirror(3, device_), TQ_SUCCESS);
+    start();
+    ASSERT_TRUE(FrameRecorder::instance().waitForImages(3));
+    ASSERT_EQ(TQ_StopCapture(device_), TQ_SUCCESS);
+    TQ_FrameInfo rgb{};
+    ASSERT_EQ(TQ_GetRGBData(&rgb, device_), TQ_SUCCESS);
+    // Mirrored by the sensor: the magenta bar (fifth) sits fourth from the left.
+    const uint8_t* magenta = rgb.image + (static_cast<size_t>(100) * 752 + 3 * 94 + 47) * 3;
+    EXPECT_EQ(magenta[0], 191);
+    EXPECT_EQ(magenta[1], 0);
+    EXPECT_EQ(magenta[2], 191);
+}
+
 TEST_F(CaptureTest, SnapshotModeDeliversOnlyTheNewestImage) {
     openAndInit("K1M");
     ASSERT_EQ(TQ_SetPreviewSnapMode(0, 0, device_), TQ_SUCCESS);
