@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 
 namespace corvane::platform {
 
@@ -75,7 +75,9 @@ bool appendFileAtomically(const std::filesystem::path& path, std::string_view by
         if (!in) {
             return fail(error, "cannot read " + path.string());
         }
-        content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        std::ostringstream whole;
+        whole << in.rdbuf();
+        content = std::move(whole).str();
     }
     content.append(bytes);
     return writeFileAtomically(path, content, error);

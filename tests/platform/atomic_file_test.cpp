@@ -5,7 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 
 #include <unistd.h>
 
@@ -17,7 +17,9 @@ namespace {
 
 std::string readAll(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ostringstream whole;
+    whole << in.rdbuf();
+    return std::move(whole).str();
 }
 
 fs::path freshDir(const std::string& name) {

@@ -1,0 +1,440 @@
+// Stream buffers, the receive and delivery threads, and the ready queue.
+#include "camera/stream.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "camera/camera_types.h"
+#include "camera/register_access.h"
+
+namespace ostrel {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// Kernel-side cost of one captured packet beyond its bytes (ring headers and
+// alignment), with room to spare.
+constexpr size_t kPacketOverhead = 128;
+constexpr int kReceivePollMs = 20;
+constexpr int kIdleWaitMs = 50;
+
+int outputBytesPerPixel(Conversion c) {
+    return c == Conversion::None || c == Conversion::K3Mono ? 1 : 3;
+}
+
+void waitWhileSuspended(Stream& s, const std::atomic<bool>& stop) {
+    if (!s.suspended.load()) {
+        return;
+    }
+    std::unique_lock lock(s.suspendMutex);
+    while (s.suspended.load() && !stop.load()) {
+        s.resumed.wait_for(lock, milliseconds(kIdleWaitMs));
+    }
+}
+
+// Under the stream lock: marks every queued slot free and empties the queue.
+void emptyQueue(Stream& s) {
+    for (int i = 0; i < s.queueCount.load(); ++i) {
+        s.slots[static_cast<size_t>(s.queue[static_cast<size_t>((s.queueHead + i) % kFrameSlots)])]
+            .free = true;
+    }
+    s.queueHead = 0;
+    s.queueCount = 0;
+}
+
+void receiveLoop(Device* device, std::shared_ptr<std::atomic<bool>> stop) {
+    Device& d = *device;
+    Stream& s = d.stream;
+    std::span<const uint8_t> frame;
+    while (!stop->load(std::memory_order_relaxed)) {
+        waitWhileSuspended(s, *stop);
+        const auto now = SteadyClock::now();
+        // A camera that announced an image and then went quiet: give up the
+        // stream; the delivery thread reports it with empty records.
+        if (s.watchdogArmed && now - s.lastFrameBegins > milliseconds(kFrameWatchdogMs)) {
+            {
+                std::lock_guard lock(s.lock);
+                emptyQueue(s);
+                s.queueExists = false;
+            }
+            s.queued.notify_all();
+            break;
+        }
+        const auto r = d.transport->receive(kReceivePollMs, frame);
+        if (r == Transport::Received::Frame) {
+            handleStreamFrame(d, frame, SteadyClock::now());
+        } else if (r == Transport::Received::Error) {
+            // The adapter failed (unplugged, down): try again shortly.
+            sleepMs(10);
+        }
+    }
+    s.receiverEnded = true;
+}
+
+void deliveryLoop(Device* device, int index, std::shared_ptr<std::atomic<bool>> stop) {
+    Device& d = *device;
+    Stream& s = d.stream;
+    TQ_FrameInfo info{};
+    info.width = static_cast<uint32_t>(s.width);
+    info.height = static_cast<uint32_t>(s.height);
+    info.bytesPerPixel = static_cast<uint32_t>(s.bytesPerPixel);
+    info.device = static_cast<uint32_t>(index);
+    while (!stop->load(std::memory_order_relaxed)) {
+        waitWhileSuspended(s, *stop);
+        std::unique_lock lock(s.lock);
+        if (!s.queueExists) {
+            lock.unlock();
+            info.image = nullptr;
+            if (TQ_FrameCallback cb = d.callback.load()) {
+                cb(&info);
+            }
+            sleepMs(1);
+            continue;
+        }
+        if (s.queueCount.load() == 0) {
+            s.queued.wait_for(lock, milliseconds(kIdleWaitMs));
+            continue;
+        }
+        FrameSlot& slot = s.slots[static_cast<size_t>(s.queue[static_cast<size_t>(s.queueHead)])];
+        {
+            std::lock_guard copy(s.deliveryLock);
+            std::memcpy(s.delivery.data(), slot.image.data(), s.imageSize);
+        }
+        slot.free = true;
+        s.queueHead = (s.queueHead + 1) % kFrameSlots;
+        s.queueCount.fetch_sub(1);
+        lock.unlock();
+        info.image = s.delivery.data();
+        if (TQ_FrameCallback cb = d.callback.load()) {
+            cb(&info);
+        }
+    }
+}
+
+void stopAndJoin(Stream& s, std::thread& t, std::shared_ptr<std::atomic<bool>>& stop) {
+    if (stop) {
+        stop->store(true);
+    }
+    if (!t.joinable()) {
+        return;
+    }
+    if (t.get_id() == std::this_thread::get_id()) {
+        s.leftToJoin.push_back(std::move(t));
+    } else {
+        t.join();
+    }
+}
+
+}  // namespace
+
+Conversion conversionOf(const Device& d) {
+    const bool k6m = d.sensorId == kSensor1801 && d.model == "K6M";
+    const bool k6c = d.sensorId == kSensor1801 && d.model == "K6C";
+    if (d.model == "K1M" || d.sensorId == kSensor8431 || k6m) {
+        return Conversion::None;
+    }
+    if (d.sensorId == kSensor1621 || k6c || d.sensorId == kSensor2C01) {
+        return Conversion::PhaseByMirror;
+    }
+    if (d.model == "K3M") {
+        return Conversion::K3Mono;
+    }
+    if (d.model == "K3C") {
+        return Conversion::K3Colour;
+    }
+    return Conversion::SinglePhase;
+}
+
+void allocateStreamBuffers(Device& d) {
+    Stream& s = d.stream;
+    s.width = std::max(d.width, 0);
+    s.height = std::max(d.height, 0);
+    s.bytesPerPixel = outputBytesPerPixel(conversionOf(d));
+    s.geometry = streamGeometry(static_cast<uint32_t>(s.width), static_cast<uint32_t>(s.height),
+                                d.payload);
+    const size_t raw = static_cast<size_t>(s.width) * static_cast<size_t>(s.height);
+    s.imageSize = raw * static_cast<size_t>(s.bytesPerPixel);
+    // Buffers are sized for the image they will hold now, also when they
+    // already exist from an earlier (smaller) geometry.
+    s.assembly.assign(raw, 0);
+    s.converted.assign(s.imageSize, 0);
+    s.rawCopy.assign(s.imageSize, 0);
+    s.scratch.assign(raw, 0);
+    s.demosaicWork.assign(s.bytesPerPixel == 3 ? s.imageSize : 0, 0);
+    {
+        std::lock_guard copy(s.deliveryLock);
+        s.delivery.assign(s.imageSize, 0);
+    }
+    {
+        std::lock_guard lock(s.lock);
+        for (FrameSlot& slot : s.slots) {
+            slot.image.assign(s.imageSize, 0);
+            slot.free = true;
+        }
+        s.queueHead = 0;
+        s.queueCount = 0;
+        s.queueExists = true;
+    }
+    s.assemblyState = AssemblyState{};
+    s.built = true;
+}
+
+uint32_t buildStreamBuffers(Device& d) {
+    if (!d.transport) {
+        return TQ_E_NO_FRAME;
+    }
+    std::span<const uint8_t> frame;
+    if (d.transport->receive(kReplyLimitMs, frame) != Transport::Received::Frame) {
+        return TQ_E_NO_FRAME;
+    }
+    // Five of the largest images the camera can send, so that a burst never
+    // overruns the kernel while the receive thread converts.
+    const ImageSize largest = largestRawImageOf(d.sensorId, d.model);
+    const StreamGeometry g = streamGeometry(static_cast<uint32_t>(largest.width),
+                                            static_cast<uint32_t>(largest.height), d.payload);
+    const size_t packets = std::max<size_t>(g.packetsPerFrame, 1);
+    d.transport->reserveBuffer(5 * packets * (d.payload + wire::kHeaderSize + kPacketOverhead));
+    allocateStreamBuffers(d);
+    return TQ_SUCCESS;
+}
+
+void releaseStreamBuffers(Device& d) {
+    Stream& s = d.stream;
+    s.built = false;
+    auto drop = [](std::vector<uint8_t>& v) { std::vector<uint8_t>().swap(v); };
+    drop(s.assembly);
+    drop(s.converted);
+    drop(s.rawCopy);
+    drop(s.scratch);
+    drop(s.demosaicWork);
+    {
+        std::lock_guard copy(s.deliveryLock);
+        drop(s.delivery);
+    }
+    std::lock_guard lock(s.lock);
+    for (FrameSlot& slot : s.slots) {
+        drop(slot.image);
+        slot.free = true;
+    }
+    s.queueHead = 0;
+    s.queueCount = 0;
+    s.queueExists = false;
+}
+
+bool startStreamThreads(Device& d, int index) {
+    Stream& s = d.stream;
+    joinLeftThreads(d);
+    if (!s.built || !d.transport) {
+        return false;
+    }
+    s.gamma = buildGammaTable();
+    if (!s.receiver.joinable()) {
+        {
+            std::lock_guard lock(s.lock);
+            emptyQueue(s);
+            s.queueExists = true;
+        }
+        s.assemblyState = AssemblyState{};
+        s.watchdogArmed = false;
+        s.rateWindowStart = SteadyClock::now();
+        s.rateWindowFrames = 0;
+        s.receiverEnded = false;
+        s.stopReceiver = std::make_shared<std::atomic<bool>>(false);
+        s.receiver = std::thread(receiveLoop, &d, s.stopReceiver);
+    }
+    if (!s.deliverer.joinable()) {
+        s.stopDeliverer = std::make_shared<std::atomic<bool>>(false);
+        s.deliverer = std::thread(deliveryLoop, &d, index, s.stopDeliverer);
+    }
+    return true;
+}
+
+void stopStreamThreads(Device& d) {
+    Stream& s = d.stream;
+    if (s.stopReceiver) {
+        s.stopReceiver->store(true);
+    }
+    if (s.stopDeliverer) {
+        s.stopDeliverer->store(true);
+    }
+    {
+        std::lock_guard lock(s.suspendMutex);
+        s.suspended = false;
+    }
+    s.resumed.notify_all();
+    {
+        std::lock_guard lock(s.lock);
+    }
+    s.queued.notify_all();
+    stopAndJoin(s, s.receiver, s.stopReceiver);
+    stopAndJoin(s, s.deliverer, s.stopDeliverer);
+}
+
+void joinLeftThreads(Device& d) {
+    auto& left = d.stream.leftToJoin;
+    for (auto it = left.begin(); it != left.end();) {
+        if (it->get_id() == std::this_thread::get_id()) {
+            ++it;
+            continue;
+        }
+        it->join();
+        it = left.erase(it);
+    }
+}
+
+void suspendStream(Device& d, bool suspend) {
+    Stream& s = d.stream;
+    {
+        std::lock_guard lock(s.suspendMutex);
+        s.suspended = suspend;
+    }
+    s.resumed.notify_all();
+}
+
+StreamPause::StreamPause(Device& d, int index)
+    : device_(d),
+      index_(index),
+      restart_(d.capturing.load() != 0 &&
+               (d.stream.receiver.joinable() || d.stream.deliverer.joinable())) {
+    if (restart_) {
+        stopStreamThreads(d);
+    }
+}
+
+StreamPause::~StreamPause() {
+    if (restart_) {
+        startStreamThreads(device_, index_);
+    }
+}
+
+bool handleStreamFrame(Device& d, std::span<const uint8_t> frame, SteadyClock::time_point now) {
+    Stream& s = d.stream;
+    switch (wire::classifyFrame(frame)) {
+        case wire::FrameKind::SensorReply:
+            // The register page shows values read while streaming.
+            if (d.registerDisplay.load() != 0) {
+                if (auto v = wire::byteWideReplyValue(frame)) {
+                    s.registerReplyValue = *v;
+                }
+            }
+            return false;
+        case wire::FrameKind::StreamStatus:
+            if (wire::streamStatusCode(frame) == wire::kStreamStatusFrameBegins) {
+                s.watchdogArmed = true;
+                s.lastFrameBegins = now;
+            }
+            return false;
+        case wire::FrameKind::ImageData:
+            break;
+        default:
+            return false;
+    }
+    if (!s.built) {
+        return false;
+    }
+    uint8_t* target =
+        conversionOf(d) == Conversion::None ? s.converted.data() : s.assembly.data();
+    const PacketOutcome out = assembleDataPacket(s.assemblyState, s.geometry, frame, target);
+    if (out.packetsLost != 0) {
+        s.packetsLost.fetch_add(out.packetsLost, std::memory_order_relaxed);
+    }
+    if (out.newFrameWithLoss) {
+        s.framesWithLosses.fetch_add(1, std::memory_order_relaxed);
+    }
+    if (out.action != PacketAction::PlacedLast) {
+        return false;
+    }
+    // The image is complete once its last packet is in place; a lost packet
+    // leaves the previous image's bytes where it belonged.
+    s.watchdogArmed = false;
+    convertImage(d);
+    queueConvertedImage(d, now);
+    return true;
+}
+
+void convertImage(Device& d) {
+    Stream& s = d.stream;
+    const int w = s.width;
+    const int h = s.height;
+    const size_t raw = static_cast<size_t>(w) * static_cast<size_t>(h);
+    const int mirror = d.mirrorMode.load(std::memory_order_relaxed);
+    const bool colour = d.colour.load(std::memory_order_relaxed) != 0;
+    const Conversion c = conversionOf(d);
+    switch (c) {
+        case Conversion::None:
+            return;
+        case Conversion::K3Mono:
+            mirrorCopy(s.assembly.data(), w, h, mirror, s.converted.data());
+            return;
+        case Conversion::K3Colour:
+            mirrorCopy(s.assembly.data(), w, h, mirror, s.scratch.data());
+            if (colour) {
+                demosaicBottomUp(s.scratch.data(), w, h, mirroredPhase(kCameraMosaicPhase, mirror),
+                                 s.converted.data(), s.demosaicWork);
+            } else {
+                greyBottomUp(s.scratch.data(), w, h, s.converted.data());
+            }
+            return;
+        case Conversion::PhaseByMirror:
+        case Conversion::SinglePhase: {
+            const uint8_t* src = s.assembly.data();
+            if (d.gammaOn.load(std::memory_order_relaxed) != 0) {
+                applyTable(src, raw, s.gamma, s.scratch.data());
+                src = s.scratch.data();
+            }
+            if (colour) {
+                const BayerPhase phase = c == Conversion::PhaseByMirror
+                                             ? mirroredPhase(kCameraMosaicPhase, mirror)
+                                             : kCameraMosaicPhase;
+                demosaicBottomUp(src, w, h, phase, s.converted.data(), s.demosaicWork);
+            } else {
+                greyBottomUp(src, w, h, s.converted.data());
+            }
+            return;
+        }
+    }
+}
+
+void queueConvertedImage(Device& d, SteadyClock::time_point now) {
+    Stream& s = d.stream;
+    {
+        std::lock_guard lock(s.lock);
+        if (s.queueExists) {
+            const bool full = s.queueCount.load() >= kFrameSlots ||
+                              std::none_of(s.slots.begin(), s.slots.end(),
+                                           [](const FrameSlot& f) { return f.free; });
+            // In snapshot mode only the newest image waits.
+            if (full || d.snap.preview.load() == 0) {
+                emptyQueue(s);
+            }
+            const auto slot = static_cast<size_t>(
+                std::find_if(s.slots.begin(), s.slots.end(),
+                             [](const FrameSlot& f) { return f.free; }) -
+                s.slots.begin());
+            std::memcpy(s.slots[slot].image.data(), s.converted.data(), s.imageSize);
+            s.slots[slot].free = false;
+            s.queue[static_cast<size_t>((s.queueHead + s.queueCount.load()) % kFrameSlots)] =
+                static_cast<int>(slot);
+            s.queueCount.fetch_add(1);
+            d.snap.triggerPending = 0;
+            if (d.rawCopy.load() != 0) {
+                std::memcpy(s.rawCopy.data(), s.converted.data(), s.imageSize);
+            }
+        }
+        // Counted before the delivery thread can see it: a delivered image
+        // is always a counted one.
+        s.framesReceived.fetch_add(1, std::memory_order_relaxed);
+    }
+    s.queued.notify_one();
+    ++s.rateWindowFrames;
+    const auto elapsed = now - s.rateWindowStart;
+    if (elapsed > milliseconds(2000)) {
+        // Frames over the window's real length: a slow stream is not halved.
+        s.frameRate = s.rateWindowFrames / std::chrono::duration<double>(elapsed).count();
+        s.rateWindowStart = now;
+        s.rateWindowFrames = 0;
+    }
+}
+
+}  // namespace ostrel
