@@ -94,6 +94,10 @@ std::string noRemovableDriveMessage() {
               "没有找到移动设备，请确认插入了移动设备");
 }
 
+std::string reportFailedMessage(const ReportResult& result) {
+    return tr("The statistics report could not be written: ", "统计报告无法写入: ") + result.error;
+}
+
 ReportResult writeStatisticsReportToRemovableDrive(const StatisticsRecord& record, std::time_t now) {
     const auto roots = findRemovableDriveRoots();
     if (roots.empty()) {

@@ -22,5 +22,7 @@ ReportResult writeStatisticsReport(const std::filesystem::path& root, const Stat
 // nothing is written and the error is the no-device message.
 ReportResult writeStatisticsReportToRemovableDrive(const StatisticsRecord& record, std::time_t now);
 std::string noRemovableDriveMessage();
+// Why a report was not written, for a message box.
+std::string reportFailedMessage(const ReportResult& result);
 
 }  // namespace corvane
