@@ -1,8 +1,14 @@
 // CSV with RFC 4180 quoting.
 #include "program/program_csv.h"
 
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "program/number_text.h"
 #include "xls/xls.h"
 
@@ -115,6 +121,32 @@ ProgramReadResult readProgramCsv(std::string_view csv, ProgramList& program, Pro
     xls::Sheet sheet("Sheet1");
     csvToSheet(csv, sheet);
     return readProgramSheet(sheet, program, screen);
+}
+
+ProgramReadResult readProgramCsvFile(const std::string& path, ProgramList& program, ProgramScreen screen) {
+    program.clear();
+    std::error_code error;
+    std::ifstream in(path, std::ios::binary);
+    if (!in || !std::filesystem::is_regular_file(path, error)) {
+        return {ProgramReadResult::Outcome::Unreadable, unreadableProgramMessage(path), 0};
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return readProgramCsv(text, program, screen);
+}
+
+bool writeProgramCsvFile(const std::string& path, const ProgramList& program, std::string* error) {
+    return platform::writeFileAtomically(path, programToCsv(program), error);
+}
+
+bool isCsvPath(std::string_view path) {
+    if (path.size() < 4) return false;
+    std::string extension(path.substr(path.size() - 4));
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".csv";
+}
+
+ProgramReadResult readProgramAnyFile(const std::string& path, ProgramList& program, ProgramScreen screen) {
+    return isCsvPath(path) ? readProgramCsvFile(path, program, screen) : readProgramFile(path, program, screen);
 }
 
 }  // namespace corvane

@@ -69,6 +69,13 @@ std::string unreadableProgramMessage(const std::string& path) {
     return std::string(tr("The file cannot be read as plug-in data: ", "无法读取插件数据文件: ")) + path;
 }
 
+std::string readRefusalText(const ProgramReadResult& result) {
+    if (!result.message.empty()) return result.message;
+    return std::string(tr("The file format is not valid, the angle or a position is out of range in row ",
+                          "文件格式不正确，角度或位置超出范围，行 ")) +
+           std::to_string(result.row + 1);
+}
+
 std::string saveFailedMessage(ProgramScreen screen) {
     return screen == ProgramScreen::Editor ? tr("Failure to save plugin data to file", "保存文件失败")
                                            : tr("Failure to save plug-data to file", "保存文件失败");

@@ -52,6 +52,10 @@ std::string programFilePath(std::string_view chosen);
 // reads back as empty text, so "0" stays text).
 bool batchNumberIsNumeric(std::string_view batch);
 
+// The refusal of a read as a text: the rule's message, or for the rules the
+// machine applies silently, which row broke them.
+std::string readRefusalText(const ProgramReadResult& result);
+
 // Column headers of the file, in the display language.
 const char* programFileHeader(int column);
 
