@@ -1,11 +1,24 @@
-// freexl walks the compound file and the BIFF records; here its cells become
-// the sheet's number and text cells.
+// freexl walks the BIFF records; here its cells become the sheet's number
+// and text cells.
+//
+// freexl 1.0.6 reads out of bounds on some damaged compound files (found by
+// fuzzing: a broken mini-stream table makes it hand a stack buffer with a
+// wrong length to iconv). So freexl never sees the file as it came: libgsf,
+// which checks the compound file's tables, takes the workbook stream out,
+// and freexl reads that stream from a fresh compound file packed in memory.
+// It also trusts record lengths (a record running past the stream's end made
+// it copy past its buffer): only whole records reach it.
 #include "xls/freexl_reader.h"
 
 #include <freexl.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <charconv>
 #include <chrono>
+
+#include "xls/biff_records.h"
+#include "xls/ole2_container.h"
 
 namespace xls {
 
@@ -31,6 +44,34 @@ bool number(const std::string& text, size_t at, size_t length, int& value) {
 }
 
 std::string describe(int code) { return "freexl error " + std::to_string(code); }
+
+// A file that lives in memory only, under a path freexl can open.
+class MemoryFile {
+public:
+    explicit MemoryFile(const std::string& bytes) : fd_(memfd_create("workbook", MFD_CLOEXEC)) {
+        size_t done = 0;
+        while (fd_ >= 0 && done < bytes.size()) {
+            const ssize_t written = ::write(fd_, bytes.data() + done, bytes.size() - done);
+            if (written <= 0) {
+                ::close(fd_);
+                fd_ = -1;
+                break;
+            }
+            done += static_cast<size_t>(written);
+        }
+    }
+    ~MemoryFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+
+    bool valid() const { return fd_ >= 0; }
+    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+private:
+    int fd_;
+};
 
 }  // namespace
 
@@ -62,8 +103,20 @@ double daySerial(const std::string& text) {
 
 bool readWorkbook(const std::string& path, std::vector<std::unique_ptr<Sheet>>& sheets, std::string& error) {
     sheets.clear();
+    std::string stream;
+    std::string streamName;
+    if (!extractWorkbook(path, stream, streamName, error)) return false;
+    const std::string records = wholeRecords(stream, error);
+    if (records.empty()) return false;
+    const std::string clean = packWorkbook(records, &error, streamName.c_str());
+    if (clean.empty()) return false;
+    const MemoryFile file(clean);
+    if (!file.valid()) {
+        error = "cannot hold the workbook in memory";
+        return false;
+    }
     Handle handle;
-    int rc = freexl_open(path.c_str(), handle.out());
+    int rc = freexl_open(file.path().c_str(), handle.out());
     if (rc != FREEXL_OK) {
         error = describe(rc);
         return false;

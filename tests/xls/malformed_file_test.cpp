@@ -6,6 +6,7 @@
 #include <string>
 
 #include "test_files.h"
+#include "xls/biff_records.h"
 #include "xls/xls.h"
 
 namespace {
@@ -85,4 +86,31 @@ TEST(MalformedFile, DamagedBytesNeverCrash) {
         xls_test::writeBytes(dir / "damaged.xls", bytes);
         loadAndWalk(dir / "damaged.xls");
     }
+}
+
+TEST(MalformedFile, FilesThatBrokeFreexlAreRefused) {
+    // Found by fuzzing: a compound file whose mini-stream table is broken,
+    // and a workbook whose last record claims more bytes than the stream has.
+    for (const char* name : {"broken-mini-stream-table.xls", "record-past-stream-end.xls"}) {
+        const std::filesystem::path file = std::filesystem::path(XLS_TEST_DATA) / name;
+        ASSERT_TRUE(std::filesystem::exists(file)) << file;
+        loadAndWalk(file);
+    }
+    auto book = xls::createBook();
+    EXPECT_FALSE(book->load((std::filesystem::path(XLS_TEST_DATA) / "broken-mini-stream-table.xls").string()));
+}
+
+TEST(BiffRecords, OnlyWholeRecordsPass) {
+    std::string error;
+    const std::string eof("\x0a\x00\x00\x00", 4);
+    const std::string two = std::string("\x09\x08\x02\x00\x00\x06", 6) + eof;
+    EXPECT_EQ(xls::wholeRecords(two, error), two);
+    // A record cut short is dropped with what follows.
+    EXPECT_EQ(xls::wholeRecords(two + std::string("\xfc\x00\x10\x00\x01", 5), error), two);
+    EXPECT_EQ(xls::wholeRecords(two + "\x01", error), two);
+    // A record longer than BIFF allows refuses the stream.
+    EXPECT_EQ(xls::wholeRecords(two + std::string("\xff\xff\xff\xff", 4) + std::string(70000, 'x'), error), "");
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(xls::wholeRecords("", error), "");
+    EXPECT_EQ(xls::wholeRecords(std::string("\x09\x08\x10\x00", 4), error), "");
 }
