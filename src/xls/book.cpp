@@ -3,9 +3,9 @@
 
 #include "platform/atomic_file.h"
 #include "xls/biff8_writer.h"
-#include "xls/freexl_reader.h"
 #include "xls/ole2_container.h"
 #include "xls/unicode_text.h"
+#include "xls/workbook_reader.h"
 #include "xls/xls.h"
 
 namespace xls {

@@ -1,24 +1,13 @@
-// freexl walks the BIFF records; here its cells become the sheet's number
-// and text cells.
-//
-// freexl 1.0.6 reads out of bounds on some damaged compound files (found by
-// fuzzing: a broken mini-stream table makes it hand a stack buffer with a
-// wrong length to iconv). So freexl never sees the file as it came: libgsf,
-// which checks the compound file's tables, takes the workbook stream out,
-// and freexl reads that stream from a fresh compound file packed in memory.
-// It also trusts record lengths (a record running past the stream's end made
-// it copy past its buffer): only whole records reach it.
+// freexl walks the BIFF records; its cells become numbers and texts.
 #include "xls/freexl_reader.h"
 
 #include <freexl.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 
-#include "xls/biff_records.h"
-#include "xls/ole2_container.h"
+#include "xls/xls.h"
 
 namespace xls {
 
@@ -44,34 +33,6 @@ bool number(const std::string& text, size_t at, size_t length, int& value) {
 }
 
 std::string describe(int code) { return "freexl error " + std::to_string(code); }
-
-// A file that lives in memory only, under a path freexl can open.
-class MemoryFile {
-public:
-    explicit MemoryFile(const std::string& bytes) : fd_(memfd_create("workbook", MFD_CLOEXEC)) {
-        size_t done = 0;
-        while (fd_ >= 0 && done < bytes.size()) {
-            const ssize_t written = ::write(fd_, bytes.data() + done, bytes.size() - done);
-            if (written <= 0) {
-                ::close(fd_);
-                fd_ = -1;
-                break;
-            }
-            done += static_cast<size_t>(written);
-        }
-    }
-    ~MemoryFile() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    MemoryFile(const MemoryFile&) = delete;
-    MemoryFile& operator=(const MemoryFile&) = delete;
-
-    bool valid() const { return fd_ >= 0; }
-    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
-private:
-    int fd_;
-};
 
 }  // namespace
 
@@ -101,22 +62,9 @@ double daySerial(const std::string& text) {
     return serial;
 }
 
-bool readWorkbook(const std::string& path, std::vector<std::unique_ptr<Sheet>>& sheets, std::string& error) {
-    sheets.clear();
-    std::string stream;
-    std::string streamName;
-    if (!extractWorkbook(path, stream, streamName, error)) return false;
-    const std::string records = wholeRecords(stream, error);
-    if (records.empty()) return false;
-    const std::string clean = packWorkbook(records, &error, streamName.c_str());
-    if (clean.empty()) return false;
-    const MemoryFile file(clean);
-    if (!file.valid()) {
-        error = "cannot hold the workbook in memory";
-        return false;
-    }
+bool readWithFreexl(const std::string& path, CellSink& sink, std::string& error) {
     Handle handle;
-    int rc = freexl_open(file.path().c_str(), handle.out());
+    int rc = freexl_open(path.c_str(), handle.out());
     if (rc != FREEXL_OK) {
         error = describe(rc);
         return false;
@@ -136,45 +84,45 @@ bool readWorkbook(const std::string& path, std::vector<std::unique_ptr<Sheet>>& 
         const auto sheetIndex = static_cast<unsigned short>(index);
         const char* name = nullptr;
         if (freexl_get_worksheet_name(handle.get(), sheetIndex, &name) != FREEXL_OK || name == nullptr) name = "";
-        auto sheet = std::make_unique<Sheet>(name);
+        sink.sheet(name);
         unsigned int rows = 0;
         unsigned short columns = 0;
-        if (freexl_select_active_worksheet(handle.get(), sheetIndex) == FREEXL_OK &&
-            freexl_worksheet_dimensions(handle.get(), &rows, &columns) == FREEXL_OK) {
-            const unsigned int rowEnd = std::min<unsigned int>(rows, kMaxRows);
-            const unsigned int colEnd = std::min<unsigned int>(columns, kMaxColumns);
-            for (unsigned int r = 0; r < rowEnd; ++r) {
-                for (unsigned int c = 0; c < colEnd; ++c) {
-                    FreeXL_CellValue value{};
-                    if (freexl_get_cell_value(handle.get(), r, static_cast<unsigned short>(c), &value) != FREEXL_OK) {
-                        continue;
-                    }
-                    const int row = static_cast<int>(r);
-                    const int col = static_cast<int>(c);
-                    switch (value.type) {
-                        case FREEXL_CELL_INT:
-                            sheet->writeNum(row, col, value.value.int_value);
-                            break;
-                        case FREEXL_CELL_DOUBLE:
-                            sheet->writeNum(row, col, value.value.double_value);
-                            break;
-                        case FREEXL_CELL_TEXT:
-                        case FREEXL_CELL_SST_TEXT:
-                            sheet->writeStr(row, col, value.value.text_value != nullptr ? value.value.text_value : "");
-                            break;
-                        case FREEXL_CELL_DATE:
-                        case FREEXL_CELL_DATETIME:
-                        case FREEXL_CELL_TIME:
-                            sheet->writeNum(row, col,
-                                            daySerial(value.value.text_value != nullptr ? value.value.text_value : ""));
-                            break;
-                        default:
-                            break;
-                    }
+        if (freexl_select_active_worksheet(handle.get(), sheetIndex) != FREEXL_OK ||
+            freexl_worksheet_dimensions(handle.get(), &rows, &columns) != FREEXL_OK) {
+            continue;
+        }
+        const unsigned int rowEnd = std::min<unsigned int>(rows, kMaxRows);
+        const unsigned int colEnd = std::min<unsigned int>(columns, kMaxColumns);
+        for (unsigned int r = 0; r < rowEnd; ++r) {
+            for (unsigned int c = 0; c < colEnd; ++c) {
+                FreeXL_CellValue value{};
+                if (freexl_get_cell_value(handle.get(), r, static_cast<unsigned short>(c), &value) != FREEXL_OK) {
+                    continue;
+                }
+                const int row = static_cast<int>(r);
+                const int col = static_cast<int>(c);
+                const char* text = value.value.text_value != nullptr ? value.value.text_value : "";
+                switch (value.type) {
+                    case FREEXL_CELL_INT:
+                        sink.number(row, col, value.value.int_value);
+                        break;
+                    case FREEXL_CELL_DOUBLE:
+                        sink.number(row, col, value.value.double_value);
+                        break;
+                    case FREEXL_CELL_TEXT:
+                    case FREEXL_CELL_SST_TEXT:
+                        sink.text(row, col, text);
+                        break;
+                    case FREEXL_CELL_DATE:
+                    case FREEXL_CELL_DATETIME:
+                    case FREEXL_CELL_TIME:
+                        sink.number(row, col, daySerial(text));
+                        break;
+                    default:
+                        break;
                 }
             }
         }
-        sheets.push_back(std::move(sheet));
     }
     return true;
 }

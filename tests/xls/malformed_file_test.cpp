@@ -2,6 +2,8 @@
 // under AddressSanitizer, so a stray read fails here).
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <random>
 #include <string>
 
@@ -89,9 +91,11 @@ TEST(MalformedFile, DamagedBytesNeverCrash) {
 }
 
 TEST(MalformedFile, FilesThatBrokeFreexlAreRefused) {
-    // Found by fuzzing: a compound file whose mini-stream table is broken,
-    // and a workbook whose last record claims more bytes than the stream has.
-    for (const char* name : {"broken-mini-stream-table.xls", "record-past-stream-end.xls"}) {
+    // Found by fuzzing: a compound file whose mini-stream table is broken, a
+    // workbook whose last record claims more bytes than the stream has, and
+    // one whose sheet size lies beyond BIFF's column limit.
+    for (const char* name : {"broken-mini-stream-table.xls", "record-past-stream-end.xls",
+                             "sheet-size-beyond-limits.xls"}) {
         const std::filesystem::path file = std::filesystem::path(XLS_TEST_DATA) / name;
         ASSERT_TRUE(std::filesystem::exists(file)) << file;
         loadAndWalk(file);
@@ -104,13 +108,48 @@ TEST(BiffRecords, OnlyWholeRecordsPass) {
     std::string error;
     const std::string eof("\x0a\x00\x00\x00", 4);
     const std::string two = std::string("\x09\x08\x02\x00\x00\x06", 6) + eof;
-    EXPECT_EQ(xls::wholeRecords(two, error), two);
+    EXPECT_EQ(xls::checkedRecords(two, error), two);
     // A record cut short is dropped with what follows.
-    EXPECT_EQ(xls::wholeRecords(two + std::string("\xfc\x00\x10\x00\x01", 5), error), two);
-    EXPECT_EQ(xls::wholeRecords(two + "\x01", error), two);
+    EXPECT_EQ(xls::checkedRecords(two + std::string("\xfc\x00\x10\x00\x01", 5), error), two);
+    EXPECT_EQ(xls::checkedRecords(two + "\x01", error), two);
     // A record longer than BIFF allows refuses the stream.
-    EXPECT_EQ(xls::wholeRecords(two + std::string("\xff\xff\xff\xff", 4) + std::string(70000, 'x'), error), "");
+    EXPECT_EQ(xls::checkedRecords(two + std::string("\xff\xff\xff\xff", 4) + std::string(70000, 'x'), error), "");
     EXPECT_FALSE(error.empty());
-    EXPECT_EQ(xls::wholeRecords("", error), "");
-    EXPECT_EQ(xls::wholeRecords(std::string("\x09\x08\x10\x00", 4), error), "");
+    EXPECT_EQ(xls::checkedRecords("", error), "");
+    // Sheet sizes: BIFF8 (32-bit rows) and BIFF5 (16-bit rows) within the
+    // limits pass, beyond them refuse the stream.
+    const std::string size8("\x00\x02\x0e\x00" "\x00\x00\x00\x00" "\x00\x00\x01\x00" "\x00\x00" "\x00\x01" "\x00\x00", 18);
+    EXPECT_EQ(xls::checkedRecords(size8 + eof, error), size8 + eof);  // 65536 rows, 256 columns
+    std::string wide = size8;
+    wide[14] = '\x01';  // 257 columns
+    EXPECT_EQ(xls::checkedRecords(wide + eof, error), "");
+    std::string tall = size8;
+    tall[10] = '\x02';  // 131072 rows
+    EXPECT_EQ(xls::checkedRecords(tall + eof, error), "");
+    const std::string size5("\x00\x02\x0a\x00" "\x05\x00" "\x04\x00" "\x00\x00" "\x0c\x00" "\x00\x00", 14);
+    EXPECT_EQ(xls::checkedRecords(size5 + eof, error), "");  // first row after the last
+    const std::string short5("\x00\x02\x04\x00" "\x00\x00\x00\x00", 8);
+    EXPECT_EQ(xls::checkedRecords(short5 + eof, error), "");
+    EXPECT_EQ(xls::checkedRecords(std::string("\x09\x08\x10\x00", 4), error), "");
+}
+
+TEST(MalformedFile, DamagedFilesLeaveNoOpenFilesOrChildrenBehind) {
+    const auto dir = xls_test::freshDir("fds");
+    const std::string valid = validWorkbook();
+    xls_test::writeBytes(dir / "cut.xls", valid.substr(0, valid.size() * 3 / 4));
+    auto openFiles = [] {
+        size_t n = 0;
+        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+        return n;
+    };
+    const size_t before = openFiles();
+    for (int i = 0; i < 50; ++i) {
+        auto book = xls::createBook();
+        (void)book->load((dir / "cut.xls").string());
+        ASSERT_TRUE(book->load((std::filesystem::path(XLS_TEST_DATA) / "../damaged").string()) == false);
+    }
+    xls_test::writeBytes(dir / "valid.xls", valid);
+    for (int i = 0; i < 50; ++i) ASSERT_TRUE(xls::createBook()->load((dir / "valid.xls").string()));
+    EXPECT_EQ(openFiles(), before);
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);  // no child left to reap
 }
