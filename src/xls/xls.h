@@ -2,8 +2,10 @@
 // machine program makes on its spreadsheet library: a Book that loads, saves
 // and holds sheets; a Sheet of number and text cells.
 //
-// Reading takes any BIFF workbook freexl understands (BIFF2 to BIFF8, shared
-// strings, inline text cells, RK and NUMBER cells). Writing produces a BIFF8
+// Reading takes BIFF5 and BIFF8 workbooks (the compound-file ".xls" of
+// Excel 95 to 2003 and of LibreOffice: shared strings, inline text cells, RK,
+// NUMBER and date cells) through freexl, shielded from damaged files (see
+// workbook_reader.h). Writing produces a BIFF8
 // workbook inside an OLE2 compound file, text as UTF-16 shared strings, which
 // LibreOffice Calc and Excel open. Text is UTF-8 on both sides of this API.
 #pragma once
@@ -79,7 +81,8 @@ public:
     ~Book();
 
     // Replaces the book's sheets with those of the file. False when the file
-    // is missing or not a workbook freexl can read; the book is then empty.
+    // is missing, damaged or not a workbook that can be read; the book is
+    // then empty. Reads in a child process (see workbook_reader.h).
     bool load(const std::string& path);
     // Writes the book as a BIFF8 workbook. The file is replaced atomically: a
     // failed save leaves an existing file as it was. A book without sheets or
