@@ -4,7 +4,6 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -130,7 +129,9 @@ ProgramReadResult readProgramCsvFile(const std::string& path, ProgramList& progr
     if (!in || !std::filesystem::is_regular_file(path, error)) {
         return {ProgramReadResult::Outcome::Unreadable, unreadableProgramMessage(path), 0};
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) text.append(chunk, static_cast<size_t>(in.gcount()));
     return readProgramCsv(text, program, screen);
 }
 
