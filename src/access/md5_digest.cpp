@@ -26,7 +26,8 @@ void transform(Md5Words& state, const uint8_t* block) {
     uint32_t x[16];
     for (int i = 0; i < 16; ++i) {
         x[i] = static_cast<uint32_t>(block[4 * i]) | static_cast<uint32_t>(block[4 * i + 1]) << 8 |
-               static_cast<uint32_t>(block[4 * i + 2]) << 16 | static_cast<uint32_t>(block[4 * i + 3]) << 24;
+               static_cast<uint32_t>(block[4 * i + 2]) << 16 |
+               static_cast<uint32_t>(block[4 * i + 3]) << 24;
     }
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
     for (int i = 0; i < 64; ++i) {
@@ -63,20 +64,25 @@ Md5Digest md5(std::string_view message, const Md5Words& start) {
     Md5Words state = start;
     const auto* bytes = reinterpret_cast<const uint8_t*>(message.data());
     size_t full = message.size() / 64 * 64;
-    for (size_t at = 0; at < full; at += 64) transform(state, bytes + at);
+    for (size_t at = 0; at < full; at += 64)
+        transform(state, bytes + at);
 
     // The rest, a 1 bit, zeros, and the length in bits (little-endian).
     uint8_t tail[128] = {};
     const size_t rest = message.size() - full;
-    for (size_t i = 0; i < rest; ++i) tail[i] = bytes[full + i];
+    for (size_t i = 0; i < rest; ++i)
+        tail[i] = bytes[full + i];
     tail[rest] = 0x80;
     const size_t tailLength = rest < 56 ? 64 : 128;
     const uint64_t bits = static_cast<uint64_t>(message.size()) * 8;
-    for (int i = 0; i < 8; ++i) tail[tailLength - 8 + static_cast<size_t>(i)] = static_cast<uint8_t>(bits >> (8 * i));
-    for (size_t at = 0; at < tailLength; at += 64) transform(state, tail + at);
+    for (int i = 0; i < 8; ++i)
+        tail[tailLength - 8 + static_cast<size_t>(i)] = static_cast<uint8_t>(bits >> (8 * i));
+    for (size_t at = 0; at < tailLength; at += 64)
+        transform(state, tail + at);
 
     Md5Digest digest{};
-    for (size_t i = 0; i < 16; ++i) digest[i] = static_cast<uint8_t>(state[i / 4] >> (8 * (i % 4)));
+    for (size_t i = 0; i < 16; ++i)
+        digest[i] = static_cast<uint8_t>(state[i / 4] >> (8 * (i % 4)));
     return digest;
 }
 

@@ -11,7 +11,8 @@
 
 namespace corvane {
 
-inline constexpr const char* kPasswordKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Korvel";
+inline constexpr const char* kPasswordKeyPath =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Korvel";
 inline constexpr const char* kPasswordValueName = "PassWord";
 inline constexpr const char* kDefaultPassword = "582917";
 

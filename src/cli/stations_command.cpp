@@ -15,11 +15,12 @@ namespace {
 
 int runStations(Arguments& args);
 
-const Command kStations{"stations",
-                        "stations FILE [--lang en|zh] [--verification] [--json]\n"
-                        "  (batch numbers show while material-number verification is on: in machine.wps or "
-                        "--verification)",
-                        runStations};
+const Command kStations{
+    "stations",
+    "stations FILE [--lang en|zh] [--verification] [--json]\n"
+    "  (batch numbers show while material-number verification is on: in machine.wps or "
+    "--verification)",
+    runStations};
 
 int runStations(Arguments& args) {
     bool missing = false;
@@ -29,18 +30,23 @@ int runStations(Arguments& args) {
     }
     machineState().Language = language && *language == "zh" ? kChinese : kEnglish;
     bool verification = args.takeFlag("verification");
-    if (auto unknown = args.unknownOption()) return usageError(kStations, "unknown option " + *unknown);
-    if (args.words.size() != 1) return usageError(kStations, "stations needs exactly one FILE");
+    if (auto unknown = args.unknownOption())
+        return usageError(kStations, "unknown option " + *unknown);
+    if (args.words.size() != 1)
+        return usageError(kStations, "stations needs exactly one FILE");
     if (std::filesystem::exists(machineParameterFile())) {
         MachineParameters parameters;
-        if (loadMachineParameters(machineParameterFile(), parameters) && parameters.materialVerification != 0) {
+        if (loadMachineParameters(machineParameterFile(), parameters) &&
+            parameters.materialVerification != 0) {
             verification = true;
         }
     }
 
     ProgramList program;
-    const ProgramReadResult result = readProgramAnyFile(args.words[0], program, ProgramScreen::MainWindow);
-    if (!result.loaded()) return refuse(readRefusalText(result));
+    const ProgramReadResult result =
+        readProgramAnyFile(args.words[0], program, ProgramScreen::MainWindow);
+    if (!result.loaded())
+        return refuse(readRefusalText(result));
     StationTable table;
     table.build(program, verification);
 
@@ -59,12 +65,14 @@ int runStations(Arguments& args) {
         return kExitOk;
     }
     const int columns = verification ? 7 : 6;
-    for (int c = 0; c < columns; ++c) std::printf("%s%s", c > 0 ? "\t" : "", stationColumnHeader(c));
+    for (int c = 0; c < columns; ++c)
+        std::printf("%s%s", c > 0 ? "\t" : "", stationColumnHeader(c));
     std::printf("\n");
     for (const auto& row : table.rows()) {
         std::printf("%d\t%s\t%s\t%s\t%s\t%s", row.station, row.name.c_str(), row.direction.c_str(),
                     row.width.c_str(), row.countsText().c_str(), row.height.c_str());
-        if (verification) std::printf("\t%s", row.batch.c_str());
+        if (verification)
+            std::printf("\t%s", row.batch.c_str());
         std::printf("\n");
     }
     return kExitOk;

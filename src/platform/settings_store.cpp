@@ -32,17 +32,22 @@ struct Key {
 
 bool sameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
 std::string escape(const std::string& text) {
     std::string out;
     for (char c : text) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else out += c;
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
     }
     return out;
 }
@@ -64,13 +69,17 @@ std::string unescape(const std::string& text) {
 bool load(const std::filesystem::path& file, std::vector<Key>& keys) {
     keys.clear();
     std::error_code error;
-    if (!std::filesystem::exists(file, error)) return !error;
-    if (!std::filesystem::is_regular_file(file, error)) return false;
+    if (!std::filesystem::exists(file, error))
+        return !error;
+    if (!std::filesystem::is_regular_file(file, error))
+        return false;
     std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
+    if (!in)
+        return false;
     std::string line;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
             keys.push_back({line.substr(1, line.size() - 2), {}});
         } else if (const size_t eq = line.find('='); eq != std::string::npos && !keys.empty()) {
@@ -84,7 +93,8 @@ bool save(const std::filesystem::path& file, const std::vector<Key>& keys) {
     std::string text;
     for (const auto& key : keys) {
         text += "[" + key.path + "]\n";
-        for (const auto& value : key.values) text += value.name + "=" + escape(value.text) + "\n";
+        for (const auto& value : key.values)
+            text += value.name + "=" + escape(value.text) + "\n";
     }
     std::error_code error;
     std::filesystem::create_directories(file.parent_path(), error);
@@ -93,7 +103,8 @@ bool save(const std::filesystem::path& file, const std::vector<Key>& keys) {
 
 Key* findKey(std::vector<Key>& keys, const std::string& path) {
     for (auto& key : keys) {
-        if (sameName(key.path, path)) return &key;
+        if (sameName(key.path, path))
+            return &key;
     }
     return nullptr;
 }
@@ -103,7 +114,8 @@ Key* findKey(std::vector<Key>& keys, const std::string& path) {
 std::filesystem::path settingsFile() {
     {
         std::lock_guard lock(storeMutex);
-        if (!overrideFile.empty()) return overrideFile;
+        if (!overrideFile.empty())
+            return overrideFile;
     }
     std::filesystem::path base;
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config == '/') {
@@ -125,8 +137,10 @@ bool createSettingsKey(const std::string& keyPath) {
     const auto file = settingsFile();
     std::lock_guard lock(storeMutex);
     std::vector<Key> keys;
-    if (!load(file, keys)) return false;
-    if (findKey(keys, keyPath) != nullptr) return true;
+    if (!load(file, keys))
+        return false;
+    if (findKey(keys, keyPath) != nullptr)
+        return true;
     keys.push_back({keyPath, {}});
     return save(file, keys);
 }
@@ -136,20 +150,24 @@ bool readSetting(const std::string& keyPath, const std::string& valueName, std::
     const auto file = settingsFile();
     std::lock_guard lock(storeMutex);
     std::vector<Key> keys;
-    if (!load(file, keys)) return false;
+    if (!load(file, keys))
+        return false;
     if (Key* key = findKey(keys, keyPath); key != nullptr) {
         for (const auto& v : key->values) {
-            if (sameName(v.name, valueName)) value = v.text;
+            if (sameName(v.name, valueName))
+                value = v.text;
         }
     }
     return true;
 }
 
-bool writeSetting(const std::string& keyPath, const std::string& valueName, const std::string& value) {
+bool writeSetting(const std::string& keyPath, const std::string& valueName,
+                  const std::string& value) {
     const auto file = settingsFile();
     std::lock_guard lock(storeMutex);
     std::vector<Key> keys;
-    if (!load(file, keys)) return false;
+    if (!load(file, keys))
+        return false;
     Key* key = findKey(keys, keyPath);
     if (key == nullptr) {
         keys.push_back({keyPath, {}});

@@ -20,6 +20,7 @@ bool createSettingsKey(const std::string& keyPath);
 // exists but cannot be read fails (value empty).
 bool readSetting(const std::string& keyPath, const std::string& valueName, std::string& value);
 // Creates the key as needed; the file is replaced atomically.
-bool writeSetting(const std::string& keyPath, const std::string& valueName, const std::string& value);
+bool writeSetting(const std::string& keyPath, const std::string& valueName,
+                  const std::string& value);
 
 }  // namespace corvane::platform

@@ -9,12 +9,14 @@
 
 namespace corvane {
 
-bool openProgramInMainWindow(std::string_view chosen, ProgramList& program, ProductionStatistics& statistics) {
+bool openProgramInMainWindow(std::string_view chosen, ProgramList& program,
+                             ProductionStatistics& statistics) {
     // The report names the outgoing program: the statistics keep the name it
     // was loaded under, not the path just chosen.
     statistics.CountProgramChange();
     const ReportResult report = statistics.SaveAndClose();
-    if (!report.error.empty()) platform::messageBox(reportFailedMessage(report));
+    if (!report.error.empty())
+        platform::messageBox(reportFailedMessage(report));
 
     const bool loaded = openProgram(chosen, program, ProgramScreen::MainWindow);
     // Also after a refusal: the program is empty now, and the plan must not

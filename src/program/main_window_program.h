@@ -13,6 +13,7 @@ class ProductionStatistics;
 
 // Returns whether the program was loaded (the main window then shows its
 // path). A report that could not be written is shown as a message.
-bool openProgramInMainWindow(std::string_view chosen, ProgramList& program, ProductionStatistics& statistics);
+bool openProgramInMainWindow(std::string_view chosen, ProgramList& program,
+                             ProductionStatistics& statistics);
 
 }  // namespace corvane

@@ -34,14 +34,17 @@ struct ProgramReadResult {
 
 // The rows of a worksheet into `program` (cleared first). On refusal the
 // program is left empty.
-ProgramReadResult readProgramSheet(const xls::Sheet& sheet, ProgramList& program, ProgramScreen screen);
+ProgramReadResult readProgramSheet(const xls::Sheet& sheet, ProgramList& program,
+                                   ProgramScreen screen);
 // The same from a file; an unreadable file leaves the program empty.
-ProgramReadResult readProgramFile(const std::string& path, ProgramList& program, ProgramScreen screen);
+ProgramReadResult readProgramFile(const std::string& path, ProgramList& program,
+                                  ProgramScreen screen);
 
 // Header, records and batch cells of a program into an empty worksheet.
 void fillProgramSheet(xls::Sheet& sheet, const ProgramList& program);
 // Writes the program as a workbook, replacing the file atomically.
-bool writeProgramFile(const std::string& path, const ProgramList& program, std::string* error = nullptr);
+bool writeProgramFile(const std::string& path, const ProgramList& program,
+                      std::string* error = nullptr);
 
 // The path a chosen file name stands for: its extension becomes "xls"
 // ("plan.txt" and "plan" both give "plan.xls").

@@ -17,7 +17,9 @@ double StatisticsRecord::successRate() const {
     return inserts > 0 ? static_cast<double>(successes) / inserts : 0.0;
 }
 
-double StatisticsRecord::timeEfficiency() const { return bootUpTime > 0 ? productionTime / bootUpTime : 0.0; }
+double StatisticsRecord::timeEfficiency() const {
+    return bootUpTime > 0 ? productionTime / bootUpTime : 0.0;
+}
 
 double StatisticsRecord::plannedInsertions() const {
     const double n = static_cast<double>(plannedCount) * programRecords;
@@ -26,17 +28,21 @@ double StatisticsRecord::plannedInsertions() const {
 
 double StatisticsRecord::utilizationRate() const {
     // Planned hours of 0 would divide by zero: nothing was planned, nothing used.
-    if (!(plannedHours > 0)) return 0.0;
+    if (!(plannedHours > 0))
+        return 0.0;
     const double perInsert = inserts > 0 ? productionTime / inserts : productionTime;
     return perInsert / (plannedHours * 3600.0 / plannedInsertions());
 }
 
-double StatisticsRecord::completion() const { return inserts / plannedInsertions(); }
+double StatisticsRecord::completion() const {
+    return inserts / plannedInsertions();
+}
 
 std::string formatTimeSpan(double seconds) {
     const auto total = seconds > 0 ? static_cast<long long>(std::floor(seconds)) : 0LL;
     char text[16];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", total / 3600 % 24, total / 60 % 60, total % 60);
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", total / 3600 % 24, total / 60 % 60,
+                  total % 60);
     return text;
 }
 
@@ -79,19 +85,26 @@ std::vector<StatisticsLine> statisticsLines(const StatisticsRecord& r) {
 }
 
 std::optional<WaitingKind> waitingKindOfAlarm(int alarmCode) {
-    if (alarmCode == 5) return WaitingKind::Shortage;
-    if (alarmCode >= 15 && alarmCode <= 18) return WaitingKind::Passboard;
-    if (alarmCode == 22 || alarmCode == 23) return WaitingKind::ErrorInsertion;
-    if (alarmCode >= 1 && alarmCode <= 21) return WaitingKind::OtherError;
+    if (alarmCode == 5)
+        return WaitingKind::Shortage;
+    if (alarmCode >= 15 && alarmCode <= 18)
+        return WaitingKind::Passboard;
+    if (alarmCode == 22 || alarmCode == 23)
+        return WaitingKind::ErrorInsertion;
+    if (alarmCode >= 1 && alarmCode <= 21)
+        return WaitingKind::OtherError;
     return std::nullopt;
 }
 
 MachineActivity activityOf(bool stopRequested, bool emergencyStopped, int productionState) {
-    if (!stopRequested && !emergencyStopped) return MachineActivity::Running;
+    if (!stopRequested && !emergencyStopped)
+        return MachineActivity::Running;
     return waitingKindOfAlarm(productionState) ? MachineActivity::Fault : MachineActivity::Standby;
 }
 
-ProductionStatistics::ProductionStatistics() { record_.startTime = std::time(nullptr); }
+ProductionStatistics::ProductionStatistics() {
+    record_.startTime = std::time(nullptr);
+}
 
 void ProductionStatistics::CountProgramChange() {
     std::lock_guard lock(mutex_);
@@ -205,38 +218,54 @@ void ProductionStatistics::MarkWaitingStart(WaitingKind kind, double clockSecond
     waitingStart_[static_cast<int>(kind)] = clockSeconds;
 }
 
-void ProductionStatistics::MarkWaitingStart(WaitingKind kind) { MarkWaitingStart(kind, platform::Clock::seconds()); }
+void ProductionStatistics::MarkWaitingStart(WaitingKind kind) {
+    MarkWaitingStart(kind, platform::Clock::seconds());
+}
 
 double ProductionStatistics::CloseWaiting(double clockSeconds) {
     std::lock_guard lock(mutex_);
     const auto kind = waitingKindOfAlarm(productionState_);
-    if (!kind) return 0;
+    if (!kind)
+        return 0;
     const double waited = std::max(0.0, clockSeconds - waitingStart_[static_cast<int>(*kind)]);
     switch (*kind) {
-        case WaitingKind::Passboard: record_.passboardWaiting += waited; break;
-        case WaitingKind::Shortage: record_.shortageWaiting += waited; break;
-        case WaitingKind::ErrorInsertion: record_.errorInsertionWaiting += waited; break;
-        case WaitingKind::OtherError: record_.otherErrorWaiting += waited; break;
+        case WaitingKind::Passboard:
+            record_.passboardWaiting += waited;
+            break;
+        case WaitingKind::Shortage:
+            record_.shortageWaiting += waited;
+            break;
+        case WaitingKind::ErrorInsertion:
+            record_.errorInsertionWaiting += waited;
+            break;
+        case WaitingKind::OtherError:
+            record_.otherErrorWaiting += waited;
+            break;
     }
     return waited;
 }
 
-double ProductionStatistics::CloseWaiting() { return CloseWaiting(platform::Clock::seconds()); }
+double ProductionStatistics::CloseWaiting() {
+    return CloseWaiting(platform::Clock::seconds());
+}
 
 void ProductionStatistics::Tick(double seconds, MachineActivity activity) {
     std::lock_guard lock(mutex_);
     record_.bootUpTime += seconds;
-    if (activity == MachineActivity::Standby) record_.standbyTime += seconds;
+    if (activity == MachineActivity::Standby)
+        record_.standbyTime += seconds;
 }
 
 void ProductionStatistics::ClockTick(double seconds) {
     const MachineState& state = machineState();
-    Tick(seconds, activityOf(state.StopRequest.load() != 0, state.EmergencyStopActive.load() != 0, ProductionState()));
+    Tick(seconds, activityOf(state.StopRequest.load() != 0, state.EmergencyStopActive.load() != 0,
+                             ProductionState()));
 }
 
 void ProductionStatistics::CloseRecord(std::time_t now) {
     std::lock_guard lock(mutex_);
-    if (record_.inserts > 0) history_.push_back({record_, statisticsLines(record_)});
+    if (record_.inserts > 0)
+        history_.push_back({record_, statisticsLines(record_)});
     StatisticsRecord fresh;
     fresh.programChanges = record_.programChanges;
     fresh.programName = record_.programName;
@@ -249,10 +278,12 @@ ReportResult ProductionStatistics::SaveAndClose(std::time_t now) {
     return SaveAndClose(platform::programDirectory(), now);
 }
 
-ReportResult ProductionStatistics::SaveAndClose(const std::filesystem::path& root, std::time_t now) {
+ReportResult ProductionStatistics::SaveAndClose(const std::filesystem::path& root,
+                                                std::time_t now) {
     ReportResult result;
     const StatisticsRecord record = Current();
-    if (record.inserts > 0) result = writeStatisticsReport(root, record, now);
+    if (record.inserts > 0)
+        result = writeStatisticsReport(root, record, now);
     CloseRecord(now);
     return result;
 }

@@ -16,26 +16,26 @@ namespace corvane {
 
 // One statistics record; also the snapshot kept in the history.
 struct StatisticsRecord {
-    int32_t plannedCount = 1000;        // "Production Planning"
-    double plannedHours = 24.0;         // "Planning time"
-    int32_t boardsProduced = 0;         // "Number produced" (big boards)
-    int32_t splicesPerBoard = 1;        // "Number of spellings"
-    int32_t programChanges = 0;         // "Change program tiems"
-    int32_t inserts = 0;                // "Number of inserts"
-    int32_t failures = 0;               // "Number of Failure"
-    int32_t successes = 0;              // "Number of successes"
-    int32_t passboardAlarms = 0;        // "Passboard alarm times"
-    int32_t shortageAlarms = 0;         // "Material shortage alarm times"
-    int32_t otherAlarms = 0;            // "Other alarm times"
+    int32_t plannedCount = 1000;  // "Production Planning"
+    double plannedHours = 24.0;   // "Planning time"
+    int32_t boardsProduced = 0;   // "Number produced" (big boards)
+    int32_t splicesPerBoard = 1;  // "Number of spellings"
+    int32_t programChanges = 0;   // "Change program tiems"
+    int32_t inserts = 0;          // "Number of inserts"
+    int32_t failures = 0;         // "Number of Failure"
+    int32_t successes = 0;        // "Number of successes"
+    int32_t passboardAlarms = 0;  // "Passboard alarm times"
+    int32_t shortageAlarms = 0;   // "Material shortage alarm times"
+    int32_t otherAlarms = 0;      // "Other alarm times"
     // Time spans in seconds.
-    double bootUpTime = 0;              // "Starting up time"
-    double productionTime = 0;          // "Running time"
-    double passboardWaiting = 0;        // "Passboard waiting time"
-    double shortageWaiting = 0;         // "Shortage waiting time"
-    double errorInsertionWaiting = 0;   // "Error insertion waiting time"
-    double otherErrorWaiting = 0;       // "Other error waiting time"
-    double standbyTime = 0;             // "Stop waiting time"
-    std::time_t startTime = 0;          // "Start recording time"
+    double bootUpTime = 0;             // "Starting up time"
+    double productionTime = 0;         // "Running time"
+    double passboardWaiting = 0;       // "Passboard waiting time"
+    double shortageWaiting = 0;        // "Shortage waiting time"
+    double errorInsertionWaiting = 0;  // "Error insertion waiting time"
+    double otherErrorWaiting = 0;      // "Other error waiting time"
+    double standbyTime = 0;            // "Stop waiting time"
+    std::time_t startTime = 0;         // "Start recording time"
     // The loaded program: its name and its number of records.
     std::string programName;
     int32_t programRecords = 0;
@@ -94,7 +94,7 @@ struct ReportResult {
 };
 
 class ProductionStatistics {
-public:
+  public:
     ProductionStatistics();
 
     void CountProgramChange();
@@ -150,7 +150,7 @@ public:
     StatisticsRecord Current() const;
     std::vector<HistoryEntry> History() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     StatisticsRecord record_;
     std::vector<HistoryEntry> history_;

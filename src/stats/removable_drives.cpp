@@ -20,9 +20,11 @@ std::string unescape(const std::string& field) {
     std::string out;
     for (size_t i = 0; i < field.size(); ++i) {
         if (field[i] == '\\' && i + 3 < field.size() &&
-            std::all_of(field.begin() + static_cast<long>(i) + 1, field.begin() + static_cast<long>(i) + 4,
+            std::all_of(field.begin() + static_cast<long>(i) + 1,
+                        field.begin() + static_cast<long>(i) + 4,
                         [](char c) { return c >= '0' && c <= '7'; })) {
-            out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
+            out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
+                                     (field[i + 3] - '0'));
             i += 3;
         } else {
             out += field[i];
@@ -40,9 +42,11 @@ bool readsOne(const std::filesystem::path& file) {
 // The whole-disk entry of /sys/block a device (disk or partition) belongs to.
 std::filesystem::path diskOf(const std::filesystem::path& sysBlock, const std::string& device) {
     std::error_code error;
-    if (std::filesystem::exists(sysBlock / device / "removable", error)) return sysBlock / device;
+    if (std::filesystem::exists(sysBlock / device / "removable", error))
+        return sysBlock / device;
     for (const auto& disk : std::filesystem::directory_iterator(sysBlock, error)) {
-        if (std::filesystem::exists(disk.path() / device, error)) return disk.path();
+        if (std::filesystem::exists(disk.path() / device, error))
+            return disk.path();
     }
     return {};
 }
@@ -56,14 +60,18 @@ std::vector<std::filesystem::path> findRemovableDriveRoots(const RemovableDriveS
     while (std::getline(mounts, line)) {
         std::istringstream fields(line);
         std::string device, mountPoint;
-        if (!(fields >> device >> mountPoint) || device.rfind("/dev/", 0) != 0) continue;
+        if (!(fields >> device >> mountPoint) || device.rfind("/dev/", 0) != 0)
+            continue;
         std::error_code error;
         std::filesystem::path resolved = std::filesystem::canonical(device, error);
-        if (error) resolved = device;
+        if (error)
+            resolved = device;
         const std::filesystem::path disk = diskOf(sources.sysBlock, resolved.filename().string());
-        if (disk.empty() || !readsOne(disk / "removable")) continue;
+        if (disk.empty() || !readsOne(disk / "removable"))
+            continue;
         const std::filesystem::path root = unescape(mountPoint);
-        if (std::find(roots.begin(), roots.end(), root) == roots.end()) roots.push_back(root);
+        if (std::find(roots.begin(), roots.end(), root) == roots.end())
+            roots.push_back(root);
     }
     return roots;
 }

@@ -23,7 +23,9 @@ std::string localTime(const char* format, std::time_t time) {
     return text.str();
 }
 
-std::string percent(double rate) { return formatReal(rate * 100.0, 2) + "%"; }
+std::string percent(double rate) {
+    return formatReal(rate * 100.0, 2) + "%";
+}
 
 }  // namespace
 
@@ -39,8 +41,8 @@ std::string statisticsReportBlock(const StatisticsRecord& r, std::time_t saveTim
     line("Save time: ", "保存记录时间: ", formatCalendarTime(saveTime));
     line("Production Planning: ", "生产计划: ", formatInt(r.plannedCount));
     line("Number produced: ", "已生产数目: ",
-         tr("big board: ", "大板: ") + formatInt(r.boardsProduced) + tr("; small board: ", ";  小板: ") +
-             std::to_string(r.smallBoards()));
+         tr("big board: ", "大板: ") + formatInt(r.boardsProduced) +
+             tr("; small board: ", ";  小板: ") + std::to_string(r.smallBoards()));
     line("Number of splices: ", "拼板数目: ", formatInt(r.splicesPerBoard));
     line("Number of inserts  ", "插入总数: ", formatInt(r.inserts));
     line("Number of successes: ", "成功数目: ", formatInt(r.successes));
@@ -55,7 +57,8 @@ std::string statisticsReportBlock(const StatisticsRecord& r, std::time_t saveTim
     line("Utilization rate: ", "稼动率: ", percent(r.utilizationRate()));
     line("Passboard waiting time: ", "传板等待时间: ", formatTimeSpan(r.passboardWaiting));
     line("Shortage waiting time: ", "缺料等待时间: ", formatTimeSpan(r.shortageWaiting));
-    line("Error insertion waiting time: ", "插错等待时间: ", formatTimeSpan(r.errorInsertionWaiting));
+    line("Error insertion waiting time: ", "插错等待时间: ",
+         formatTimeSpan(r.errorInsertionWaiting));
     line("Other Error Waiting Time: ", "其他错误等待时间: ", formatTimeSpan(r.otherErrorWaiting));
     line("Standby time: ", "待机时间: ", formatTimeSpan(r.standbyTime));
     block += "\n";
@@ -66,23 +69,25 @@ std::filesystem::path statisticsReportFile(const std::filesystem::path& root, st
     return root / "Statistical" / localTime("%Y-%m", now) / (localTime("%Y-%m-%d", now) + ".txt");
 }
 
-ReportResult writeStatisticsReport(const std::filesystem::path& root, const StatisticsRecord& record,
-                                   std::time_t now) {
+ReportResult writeStatisticsReport(const std::filesystem::path& root,
+                                   const StatisticsRecord& record, std::time_t now) {
     ReportResult result;
     result.file = statisticsReportFile(root, now);
     std::error_code error;
     std::filesystem::create_directories(result.file.parent_path(), error);
     if (error) {
-        result.error = "cannot create " + result.file.parent_path().string() + ": " + error.message();
+        result.error =
+            "cannot create " + result.file.parent_path().string() + ": " + error.message();
         return result;
     }
-    if (std::filesystem::exists(result.file, error) && !std::filesystem::is_regular_file(result.file, error)) {
+    if (std::filesystem::exists(result.file, error) &&
+        !std::filesystem::is_regular_file(result.file, error)) {
         result.error = result.file.string() + " is not a file";
         return result;
     }
     try {
-        result.written =
-            platform::appendFileAtomically(result.file, statisticsReportBlock(record, now), &result.error);
+        result.written = platform::appendFileAtomically(
+            result.file, statisticsReportBlock(record, now), &result.error);
     } catch (const std::exception& failure) {
         result.error = result.file.string() + ": " + failure.what();
     }
@@ -98,7 +103,8 @@ std::string reportFailedMessage(const ReportResult& result) {
     return tr("The statistics report could not be written: ", "统计报告无法写入: ") + result.error;
 }
 
-ReportResult writeStatisticsReportToRemovableDrive(const StatisticsRecord& record, std::time_t now) {
+ReportResult writeStatisticsReportToRemovableDrive(const StatisticsRecord& record,
+                                                   std::time_t now) {
     const auto roots = findRemovableDriveRoots();
     if (roots.empty()) {
         ReportResult result;

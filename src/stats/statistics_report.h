@@ -16,8 +16,8 @@ std::string statisticsReportBlock(const StatisticsRecord& record, std::time_t sa
 // Root + "Statistical/<YYYY-MM>/<YYYY-MM-DD>.txt" for the local date of `now`.
 std::filesystem::path statisticsReportFile(const std::filesystem::path& root, std::time_t now);
 // Creates the folders and appends the block; the old content is never lost.
-ReportResult writeStatisticsReport(const std::filesystem::path& root, const StatisticsRecord& record,
-                                   std::time_t now);
+ReportResult writeStatisticsReport(const std::filesystem::path& root,
+                                   const StatisticsRecord& record, std::time_t now);
 // "U disk save": the report on the first removable drive found; without one,
 // nothing is written and the error is the no-device message.
 ReportResult writeStatisticsReportToRemovableDrive(const StatisticsRecord& record, std::time_t now);

@@ -14,10 +14,13 @@ constexpr size_t kLongestBody = 8224;
 constexpr uint16_t kDimensions = 0x0200;
 
 uint32_t word(std::string_view body, size_t at) {
-    return static_cast<uint8_t>(body[at]) | static_cast<uint32_t>(static_cast<uint8_t>(body[at + 1])) << 8;
+    return static_cast<uint8_t>(body[at]) |
+           static_cast<uint32_t>(static_cast<uint8_t>(body[at + 1])) << 8;
 }
 
-uint32_t dword(std::string_view body, size_t at) { return word(body, at) | word(body, at + 2) << 16; }
+uint32_t dword(std::string_view body, size_t at) {
+    return word(body, at) | word(body, at + 2) << 16;
+}
 
 // First and one-past-last row and column of a sheet: BIFF8 stores the rows
 // in 32 bits (14 bytes in all), earlier versions in 16 (10 bytes).
@@ -51,7 +54,8 @@ std::string checkedRecords(std::string_view stream, std::string& error) {
             error = "a record at byte " + std::to_string(at) + " is longer than BIFF allows";
             return {};
         }
-        if (at + 4 + length > stream.size()) break;  // cut short: keep what is whole
+        if (at + 4 + length > stream.size())
+            break;  // cut short: keep what is whole
         if (type == kDimensions && !dimensionsWithinLimits(stream.substr(at + 4, length))) {
             error = "the sheet size at byte " + std::to_string(at) + " is beyond BIFF's limits";
             return {};

@@ -7,7 +7,7 @@ namespace xls {
 
 // Receives the worksheets and their cells in order.
 class CellSink {
-public:
+  public:
     virtual ~CellSink() = default;
     virtual void sheet(const std::string& name) = 0;
     virtual void number(int row, int col, double value) = 0;

@@ -9,11 +9,13 @@ namespace xls {
 
 // A compound file holding `workbook` as its stream `streamName`; empty on
 // failure, with the reason in `error`.
-std::string packWorkbook(std::string_view workbook, std::string* error, const char* streamName = "Workbook");
+std::string packWorkbook(std::string_view workbook, std::string* error,
+                         const char* streamName = "Workbook");
 
 // The "Workbook" (BIFF8) or "Book" (BIFF5) stream of the compound file at
 // `path`, and that name. False, with the reason, when the file is no compound
 // file libgsf can read or holds no workbook stream.
-bool extractWorkbook(const std::string& path, std::string& workbook, std::string& streamName, std::string& error);
+bool extractWorkbook(const std::string& path, std::string& workbook, std::string& streamName,
+                     std::string& error);
 
 }  // namespace xls

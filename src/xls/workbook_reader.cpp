@@ -32,7 +32,7 @@ constexpr size_t kLargestReply = size_t{1} << 30;
 //   'S' u32 length, name | 'N' u32 row, u32 col, f64 | 'T' u32 row, u32 col,
 //   u32 length, text | 'E' (read) | 'F' u32 length, reason (not read)
 class PipeWriter : public CellSink {
-public:
+  public:
     explicit PipeWriter(int fd) : fd_(fd) {}
 
     void sheet(const std::string& name) override {
@@ -63,11 +63,11 @@ public:
         flush();
     }
 
-private:
+  private:
     void tag(char t) { put(&t, 1); }
     void u32(uint32_t v) {
-        const char bytes[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
-                               static_cast<char>(v >> 24)};
+        const char bytes[4] = {static_cast<char>(v), static_cast<char>(v >> 8),
+                               static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
         put(bytes, 4);
     }
     void string(const std::string& s) {
@@ -76,14 +76,17 @@ private:
     }
     void put(const char* data, size_t size) {
         buffer_.append(data, size);
-        if (buffer_.size() >= 65536) flush();
+        if (buffer_.size() >= 65536)
+            flush();
     }
     void flush() {
         size_t done = 0;
         while (done < buffer_.size()) {
             const ssize_t written = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-            if (written < 0 && errno == EINTR) continue;
-            if (written <= 0) _exit(4);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                _exit(4);
             done += static_cast<size_t>(written);
         }
         buffer_.clear();
@@ -99,10 +102,12 @@ private:
         size_t done = 0;
         while (file >= 0 && done < workbook.size()) {
             const ssize_t written = ::write(file, workbook.data() + done, workbook.size() - done);
-            if (written <= 0) _exit(3);
+            if (written <= 0)
+                _exit(3);
             done += static_cast<size_t>(written);
         }
-        if (file < 0) _exit(3);
+        if (file < 0)
+            _exit(3);
         PipeWriter writer(fd);
         std::string error;
         const bool read = readWithFreexl("/proc/self/fd/" + std::to_string(file), writer, error);
@@ -115,7 +120,7 @@ private:
 
 // The parent's side: the reply, read with the same care as any input.
 class ReplyReader {
-public:
+  public:
     explicit ReplyReader(const std::string& data) : data_(data) {}
 
     bool parse(std::vector<std::unique_ptr<Sheet>>& sheets, std::string& error) {
@@ -125,16 +130,20 @@ public:
             std::string text;
             switch (tag) {
                 case 'S':
-                    if (!string(text)) return broken(error);
+                    if (!string(text))
+                        return broken(error);
                     sheets.push_back(std::make_unique<Sheet>(text));
                     break;
                 case 'N':
-                    if (!u32(row) || !u32(col) || !u32(low) || !u32(high) || sheets.empty()) return broken(error);
-                    sheets.back()->writeNum(static_cast<int>(row), static_cast<int>(col),
-                                            std::bit_cast<double>(static_cast<uint64_t>(high) << 32 | low));
+                    if (!u32(row) || !u32(col) || !u32(low) || !u32(high) || sheets.empty())
+                        return broken(error);
+                    sheets.back()->writeNum(
+                        static_cast<int>(row), static_cast<int>(col),
+                        std::bit_cast<double>(static_cast<uint64_t>(high) << 32 | low));
                     break;
                 case 'T':
-                    if (!u32(row) || !u32(col) || !string(text) || sheets.empty()) return broken(error);
+                    if (!u32(row) || !u32(col) || !string(text) || sheets.empty())
+                        return broken(error);
                     sheets.back()->writeStr(static_cast<int>(row), static_cast<int>(col), text);
                     break;
                 case 'E':
@@ -149,21 +158,24 @@ public:
         return broken(error);
     }
 
-private:
+  private:
     static bool broken(std::string& error) {
         error = "the workbook reader stopped short";
         return false;
     }
     bool u32(uint32_t& v) {
-        if (data_.size() - at_ < 4) return false;
+        if (data_.size() - at_ < 4)
+            return false;
         v = 0;
-        for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(data_[at_ + static_cast<size_t>(i)]);
+        for (int i = 3; i >= 0; --i)
+            v = v << 8 | static_cast<uint8_t>(data_[at_ + static_cast<size_t>(i)]);
         at_ += 4;
         return true;
     }
     bool string(std::string& s) {
         uint32_t length = 0;
-        if (!u32(length) || data_.size() - at_ < length) return false;
+        if (!u32(length) || data_.size() - at_ < length)
+            return false;
         s.assign(data_, at_, length);
         at_ += length;
         return true;
@@ -180,12 +192,15 @@ bool collect(int fd, pid_t child, std::string& reply, std::string& error) {
     for (;;) {
         pollfd wait{fd, POLLIN, 0};
         const int ready = ::poll(&wait, 1, 50);
-        if (ready < 0 && errno != EINTR) break;
+        if (ready < 0 && errno != EINTR)
+            break;
         if (ready > 0) {
             const ssize_t got = ::read(fd, chunk, sizeof chunk);
-            if (got == 0) return true;
+            if (got == 0)
+                return true;
             if (got < 0) {
-                if (errno == EINTR || errno == EAGAIN) continue;
+                if (errno == EINTR || errno == EAGAIN)
+                    continue;
                 break;
             }
             reply.append(chunk, static_cast<size_t>(got));
@@ -208,15 +223,19 @@ bool collect(int fd, pid_t child, std::string& reply, std::string& error) {
 
 }  // namespace
 
-bool readWorkbook(const std::string& path, std::vector<std::unique_ptr<Sheet>>& sheets, std::string& error) {
+bool readWorkbook(const std::string& path, std::vector<std::unique_ptr<Sheet>>& sheets,
+                  std::string& error) {
     sheets.clear();
     std::string stream;
     std::string streamName;
-    if (!extractWorkbook(path, stream, streamName, error)) return false;
+    if (!extractWorkbook(path, stream, streamName, error))
+        return false;
     const std::string records = checkedRecords(stream, error);
-    if (records.empty()) return false;
+    if (records.empty())
+        return false;
     const std::string workbook = packWorkbook(records, &error, streamName.c_str());
-    if (workbook.empty()) return false;
+    if (workbook.empty())
+        return false;
 
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
@@ -241,7 +260,8 @@ bool readWorkbook(const std::string& path, std::vector<std::unique_ptr<Sheet>>& 
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (!collected) return false;
+    if (!collected)
+        return false;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         error = "the workbook is damaged: reading it failed";
         return false;

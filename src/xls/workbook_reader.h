@@ -19,6 +19,7 @@ namespace xls {
 // stream's records are checked; freexl reads the stream from a fresh compound
 // file in memory, in a child process, so that a fault it still has refuses
 // the file instead of ending the program.
-bool readWorkbook(const std::string& path, std::vector<std::unique_ptr<Sheet>>& sheets, std::string& error);
+bool readWorkbook(const std::string& path, std::vector<std::unique_ptr<Sheet>>& sheets,
+                  std::string& error);
 
 }  // namespace xls

@@ -28,7 +28,7 @@ inline constexpr int kMaxColumns = 256;
 inline constexpr size_t kMaxTextLength = 8000;
 
 class Sheet {
-public:
+  public:
     explicit Sheet(std::string name) : name_(std::move(name)) {}
     Sheet(const Sheet&) = delete;
     Sheet& operator=(const Sheet&) = delete;
@@ -65,7 +65,7 @@ public:
     // Every cell in row order, then column order.
     const std::vector<Cell>& cells() const { return cells_; }
 
-private:
+  private:
     const Cell* find(int row, int col) const;
     Cell* slot(int row, int col);
 
@@ -74,7 +74,7 @@ private:
 };
 
 class Book {
-public:
+  public:
     Book() = default;
     Book(const Book&) = delete;
     Book& operator=(const Book&) = delete;
@@ -106,7 +106,7 @@ public:
     // Frees the book; the last call on it.
     void release();
 
-private:
+  private:
     std::vector<std::unique_ptr<Sheet>> sheets_;
     std::string error_;
 };
@@ -117,10 +117,13 @@ Book* xlCreateBook();
 // Owning handle that releases the book.
 struct BookReleaser {
     void operator()(Book* book) const {
-        if (book != nullptr) book->release();
+        if (book != nullptr)
+            book->release();
     }
 };
 using BookPtr = std::unique_ptr<Book, BookReleaser>;
-inline BookPtr createBook() { return BookPtr(xlCreateBook()); }
+inline BookPtr createBook() {
+    return BookPtr(xlCreateBook());
+}
 
 }  // namespace xls

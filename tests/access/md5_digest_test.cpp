@@ -18,15 +18,17 @@ TEST(Md5, Rfc1321TestSuite) {
     EXPECT_EQ(toHex(md5("abcdefghijklmnopqrstuvwxyz")), "c3fcd3d76192e4007dfb496cca67e13b");
     EXPECT_EQ(toHex(md5("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789")),
               "d174ab98d277d9f5a5611c2c9f419d9f");
-    EXPECT_EQ(toHex(md5("12345678901234567890123456789012345678901234567890123456789012345678901234567890")),
-              "57edf4a22be3c955ac49da2e2107b67a");
+    EXPECT_EQ(
+        toHex(md5(
+            "12345678901234567890123456789012345678901234567890123456789012345678901234567890")),
+        "57edf4a22be3c955ac49da2e2107b67a");
 }
 
 TEST(Md5, AgreesWithGlibAcrossBlockBoundaries) {
     std::string message;
     for (int length = 0; length <= 300; ++length) {
-        gchar* expected = g_compute_checksum_for_data(G_CHECKSUM_MD5, reinterpret_cast<const guchar*>(message.data()),
-                                                      message.size());
+        gchar* expected = g_compute_checksum_for_data(
+            G_CHECKSUM_MD5, reinterpret_cast<const guchar*>(message.data()), message.size());
         EXPECT_EQ(toHex(md5(message)), expected) << "length " << length;
         g_free(expected);
         message += static_cast<char>('!' + length * 7 % 90);

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class PasswordTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() / ("corvane-password-" + std::to_string(::getpid()));
         fs::remove_all(dir_);
@@ -48,7 +48,8 @@ TEST_F(PasswordTest, StartUpStoresTheDefaultOnlyWhenEmpty) {
     initialisePasswords();
     EXPECT_EQ(storedPasswordDigest(), PasswordDigest("582917"));
     std::string raw;
-    ASSERT_TRUE(platform::readSetting("Software\\Microsoft\\Windows\\CurrentVersion\\Korvel", "PassWord", raw));
+    ASSERT_TRUE(platform::readSetting("Software\\Microsoft\\Windows\\CurrentVersion\\Korvel",
+                                      "PassWord", raw));
     EXPECT_EQ(raw, PasswordDigest("582917"));
     EXPECT_TRUE(verifyPassword("582917"));
     ASSERT_EQ(changePassword("582917", "secret1"), PasswordChange::Changed);
@@ -91,9 +92,10 @@ TEST_F(PasswordTest, DialogButtonsShowTheirMessages) {
     EXPECT_FALSE(submitPasswordChange("582917", "short"));
     EXPECT_TRUE(submitPasswordChange("582917", "longer1"));
     EXPECT_TRUE(submitPasswordRestore());
-    EXPECT_EQ(messages, (std::vector<std::string>{"The password is not right", "The old password is not right",
-                                                  "The password must less than 30 and more than 5",
-                                                  "Password updated successfully", "Password restore successfully"}));
+    EXPECT_EQ(messages, (std::vector<std::string>{
+                            "The password is not right", "The old password is not right",
+                            "The password must less than 30 and more than 5",
+                            "Password updated successfully", "Password restore successfully"}));
     messages.clear();
     machineState().Language = kChinese;
     EXPECT_FALSE(ensurePassword("nope"));
@@ -101,8 +103,9 @@ TEST_F(PasswordTest, DialogButtonsShowTheirMessages) {
     EXPECT_FALSE(submitPasswordChange("582917", "short"));
     EXPECT_TRUE(submitPasswordChange("582917", "longer1"));
     EXPECT_TRUE(submitPasswordRestore());
-    EXPECT_EQ(messages, (std::vector<std::string>{"密码不正确", "旧密码不正确", "密码必须大于5小于30个字符",
-                                                  "密码更新成功", "密码恢复成功"}));
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{"密码不正确", "旧密码不正确", "密码必须大于5小于30个字符",
+                                        "密码更新成功", "密码恢复成功"}));
 }
 
 TEST_F(PasswordTest, AStoreThatCannotBeReadAcceptsNothing) {

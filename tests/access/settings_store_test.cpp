@@ -15,7 +15,8 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path freshDir(const std::string& name) {
-    const auto dir = fs::temp_directory_path() / ("corvane-settings-" + name + "-" + std::to_string(::getpid()));
+    const auto dir =
+        fs::temp_directory_path() / ("corvane-settings-" + name + "-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
@@ -54,7 +55,10 @@ TEST(SettingsStore, DefaultFileFollowsTheConfigFolder) {
     const std::string saved = old != nullptr ? old : "";
     setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
     EXPECT_EQ(settingsFile(), dir / "corvane" / "registry.ini");
-    if (old != nullptr) setenv("XDG_CONFIG_HOME", saved.c_str(), 1); else unsetenv("XDG_CONFIG_HOME");
+    if (old != nullptr)
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(SettingsStore, AnUnreadableFileFailsAndIsNotOverwritten) {

@@ -14,7 +14,9 @@ using nlohmann::json;
 
 namespace {
 
-void writeFile(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
+void writeFile(const fs::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+}
 
 std::string readFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -38,11 +40,12 @@ TEST(ProgramCli, ShowPrintsTheRecordsAsTheMachineReadsThem) {
     const json j = json::parse(en.out);
     EXPECT_EQ(j["path"], (dir / "p.csv").string());
     ASSERT_EQ(j["records"].size(), 4u);
-    EXPECT_EQ(j["records"][0], json({"1", "10.500", "20.000", "45.000", "3", "TO-92", "R1, 10k", "L", "7.5", "4.000",
-                                     "check", "00123"}));
+    EXPECT_EQ(j["records"][0], json({"1", "10.500", "20.000", "45.000", "3", "TO-92", "R1, 10k",
+                                     "L", "7.5", "4.000", "check", "00123"}));
     EXPECT_EQ(j["records"][3][10], "mark");
 
-    const CliResult zh = runCli({"program", "show", (dir / "p.csv").string(), "--lang", "zh", "--json"});
+    const CliResult zh =
+        runCli({"program", "show", (dir / "p.csv").string(), "--lang", "zh", "--json"});
     ASSERT_EQ(zh.exitCode, 0) << zh.err;
     EXPECT_EQ(json::parse(zh.out)["records"][1][10], "插件检测");
     EXPECT_EQ(json::parse(zh.out)["records"][3][10], "MARK点");
@@ -87,15 +90,19 @@ TEST(ProgramCli, ConvertBothWaysAddsTheClosingRecordOnce) {
                   .exitCode,
               0);
     const std::vector<std::string> home{"CORVANE_HOME=" + dir.string()};
-    CliResult r = runCli({"program", "convert", (dir / "p.csv").string(), (dir / "p.xls").string()}, home);
+    CliResult r =
+        runCli({"program", "convert", (dir / "p.csv").string(), (dir / "p.xls").string()}, home);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    r = runCli({"program", "convert", (dir / "p.xls").string(), (dir / "again.xls").string()}, home);
+    r = runCli({"program", "convert", (dir / "p.xls").string(), (dir / "again.xls").string()},
+               home);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    r = runCli({"program", "convert", (dir / "again.xls").string(), (dir / "back.csv").string()}, home);
+    r = runCli({"program", "convert", (dir / "again.xls").string(), (dir / "back.csv").string()},
+               home);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string csv = readFile(dir / "back.csv");
     EXPECT_EQ(csv,
-              "No,X,Y,Angle,Station,Footprint,element's Name,Direction,Width,Height,Command,Batch number\n"
+              "No,X,Y,Angle,Station,Footprint,element's Name,Direction,Width,Height,Command,Batch "
+              "number\n"
               "1,10.500,20.000,45.000,3,TO-92,\"R1, 10k\",L,7.5,4.000,check,00123\n"
               "2,1.000,2.000,0.000,3,,R1,,2.5,0.000,check,123\n"
               "3,1.000,2.000,0.000,3,,R1,,2.5,0.000,uncheck,123\n"
@@ -103,11 +110,13 @@ TEST(ProgramCli, ConvertBothWaysAddsTheClosingRecordOnce) {
               "5,150.000,75.500,0.000,1,,,,2.5,0.000,stop,\n");
 
     writeFile(dir / "bad.csv", "h\n1,0,0,0,1,,,,7.4,0,check,\n");
-    r = runCli({"program", "convert", (dir / "bad.csv").string(), (dir / "bad.xls").string()}, home);
+    r = runCli({"program", "convert", (dir / "bad.csv").string(), (dir / "bad.xls").string()},
+               home);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_FALSE(fs::exists(dir / "bad.xls"));
     writeFile(dir / "empty.csv", "header only\n");
-    r = runCli({"program", "convert", (dir / "empty.csv").string(), (dir / "empty.xls").string()}, home);
+    r = runCli({"program", "convert", (dir / "empty.csv").string(), (dir / "empty.xls").string()},
+               home);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "No plug-in data can be saved.\n");
 }
@@ -134,7 +143,9 @@ TEST(StationsCli, TwelveRowsAsJson) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(json::parse(r.out)["stations"][2]["batch"], "123");
 
-    ASSERT_EQ(runCli({"params", "set", (dir / "machine.wps").string(), "material_verification=1"}).exitCode, 0);
+    ASSERT_EQ(runCli({"params", "set", (dir / "machine.wps").string(), "material_verification=1"})
+                  .exitCode,
+              0);
     r = runCli({"stations", (dir / "p.csv").string()}, home);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("Batch number"), std::string::npos);

@@ -8,12 +8,13 @@ using program_test::ProgramTest;
 
 TEST_F(ProgramTest, CsvQuotesWhereNeededAndReadsBack) {
     ProgramList program;
-    program.append(InsertionRecord({"1", "1.000", "2.000", "0.000", "3", "a,b", "say \"hi\"", "line\nbreak",
-                                    "2.5", "0.000", "check", " 007"}));
+    program.append(InsertionRecord({"1", "1.000", "2.000", "0.000", "3", "a,b", "say \"hi\"",
+                                    "line\nbreak", "2.5", "0.000", "check", " 007"}));
     program.append(record(2, 4, "R2", ProgramCommand::Stop, "123"));
     const std::string csv = programToCsv(program);
     EXPECT_EQ(csv.substr(0, csv.find('\n')),
-              "No,X,Y,Angle,Station,Footprint,element's Name,Direction,Width,Height,Command,Batch number");
+              "No,X,Y,Angle,Station,Footprint,element's Name,Direction,Width,Height,Command,Batch "
+              "number");
     EXPECT_NE(csv.find("\"a,b\",\"say \"\"hi\"\"\",\"line\nbreak\""), std::string::npos);
     EXPECT_NE(csv.find("\" 007\""), std::string::npos);
     ProgramList back;
@@ -22,7 +23,10 @@ TEST_F(ProgramTest, CsvQuotesWhereNeededAndReadsBack) {
     // CRLF line ends and a byte order mark as spreadsheet programs write them.
     std::string windows = "\xEF\xBB\xBF";
     for (char c : csv) {
-        if (c == '\n') windows += "\r\n"; else windows += c;
+        if (c == '\n')
+            windows += "\r\n";
+        else
+            windows += c;
     }
     ASSERT_TRUE(readProgramCsv(windows, back, ProgramScreen::MainWindow).loaded());
     EXPECT_EQ(back.at(1)->field(kFieldBatch), "123");
@@ -50,7 +54,8 @@ TEST(ProgramCsv, FieldsTakeTheTypesTheWriterWouldGive) {
 
 TEST_F(ProgramTest, CsvRowsAreValidatedLikeWorkbookRows) {
     ProgramList program;
-    ProgramReadResult r = readProgramCsv("h\n1,0,0,0,3,,,,7.4,0,check,\n", program, ProgramScreen::Editor);
+    ProgramReadResult r =
+        readProgramCsv("h\n1,0,0,0,3,,,,7.4,0,check,\n", program, ProgramScreen::Editor);
     EXPECT_EQ(r.message, "The file format is not valid, the Width must be 2.5,3.5,5.0,7.5,10.0");
     r = readProgramCsv("h\n1,0,0,0,3.9,,,,7.50,0,check,\n2,0,0,0,-0.5,,,,2.5,0,check,\n", program,
                        ProgramScreen::Editor);

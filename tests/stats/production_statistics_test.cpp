@@ -51,7 +51,8 @@ TEST(ProductionStatistics, CountersAndTimeSpansAdd) {
     s.CountBoard();
     s.CountBoard();
     s.SetSplices(3);
-    for (int i = 0; i < 5; ++i) s.CountInsert();
+    for (int i = 0; i < 5; ++i)
+        s.CountInsert();
     s.CountFailure();
     s.CountSuccess();
     s.CountPassboardAlarm();
@@ -124,11 +125,14 @@ TEST(ProductionStatistics, ClosingKeepsHistoryOnlyWithInserts) {
 
 TEST(ProductionStatistics, WaitingTimesGoToTheKindOfTheLastAlarm) {
     EXPECT_EQ(waitingKindOfAlarm(5), WaitingKind::Shortage);
-    for (int code : {15, 16, 17, 18}) EXPECT_EQ(waitingKindOfAlarm(code), WaitingKind::Passboard);
+    for (int code : {15, 16, 17, 18})
+        EXPECT_EQ(waitingKindOfAlarm(code), WaitingKind::Passboard);
     EXPECT_EQ(waitingKindOfAlarm(22), WaitingKind::ErrorInsertion);
     EXPECT_EQ(waitingKindOfAlarm(23), WaitingKind::ErrorInsertion);
-    for (int code : {1, 2, 3, 4, 6, 7, 14, 19, 21}) EXPECT_EQ(waitingKindOfAlarm(code), WaitingKind::OtherError);
-    for (int code : {-1, 0, 24, 25, 99}) EXPECT_FALSE(waitingKindOfAlarm(code).has_value()) << code;
+    for (int code : {1, 2, 3, 4, 6, 7, 14, 19, 21})
+        EXPECT_EQ(waitingKindOfAlarm(code), WaitingKind::OtherError);
+    for (int code : {-1, 0, 24, 25, 99})
+        EXPECT_FALSE(waitingKindOfAlarm(code).has_value()) << code;
 
     ProductionStatistics s;
     s.MarkWaitingStart(WaitingKind::Shortage, 100.0);

@@ -17,16 +17,19 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path freshDir(const std::string& name) {
-    const auto dir = fs::temp_directory_path() / ("corvane-drives-" + name + "-" + std::to_string(::getpid()));
+    const auto dir =
+        fs::temp_directory_path() / ("corvane-drives-" + name + "-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
 }
 
-void disk(const fs::path& sysBlock, const std::string& name, bool removable, std::vector<std::string> partitions) {
+void disk(const fs::path& sysBlock, const std::string& name, bool removable,
+          std::vector<std::string> partitions) {
     fs::create_directories(sysBlock / name);
     std::ofstream(sysBlock / name / "removable") << (removable ? "1\n" : "0\n");
-    for (const auto& partition : partitions) fs::create_directories(sysBlock / name / partition);
+    for (const auto& partition : partitions)
+        fs::create_directories(sysBlock / name / partition);
 }
 
 }  // namespace
@@ -62,7 +65,8 @@ TEST(RemovableDrives, UDiskSaveUsesTheFirstDriveOrSaysNoneWasFound) {
     record.inserts = 1;
     ReportResult result = writeStatisticsReportToRemovableDrive(record, std::time(nullptr));
     EXPECT_FALSE(result.written);
-    EXPECT_EQ(result.error, "No mobile device was found. Make sure the mobile device is plugged in.");
+    EXPECT_EQ(result.error,
+              "No mobile device was found. Make sure the mobile device is plugged in.");
     machineState().Language = kChinese;
     EXPECT_EQ(noRemovableDriveMessage(), "没有找到移动设备，请确认插入了移动设备");
     machineState().Language = kEnglish;

@@ -23,7 +23,8 @@ std::string readAll(const fs::path& p) {
 }
 
 fs::path freshDir(const std::string& name) {
-    const auto dir = fs::temp_directory_path() / ("corvane-stats-" + name + "-" + std::to_string(::getpid()));
+    const auto dir =
+        fs::temp_directory_path() / ("corvane-stats-" + name + "-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
@@ -31,7 +32,7 @@ fs::path freshDir(const std::string& name) {
 
 // Local time in UTC so that the dates below are the dates of the files.
 class ReportTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("TZ", "UTC", 1);
         tzset();
@@ -51,7 +52,8 @@ protected:
 
     static size_t count(const std::string& text, const std::string& what) {
         size_t n = 0;
-        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
         return n;
     }
 };

@@ -32,7 +32,8 @@ TEST(StatisticsThreads, ConcurrentFeedsAreAllCounted) {
             (void)s.Current();
         }
     });
-    for (auto& t : threads) t.join();
+    for (auto& t : threads)
+        t.join();
     const StatisticsRecord r = s.Current();
     EXPECT_EQ(r.inserts, kPerThread);
     EXPECT_EQ(r.successes, kPerThread);

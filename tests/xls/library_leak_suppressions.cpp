@@ -11,4 +11,6 @@ extern "C" const char* __lsan_default_suppressions() {
 // GLib is built without frame pointers: the fast unwinder stops in g_malloc
 // and never sees the library that allocated, so the suppression above could
 // not match.
-extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
+extern "C" const char* __asan_default_options() {
+    return "fast_unwind_on_malloc=0";
+}
