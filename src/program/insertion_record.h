@@ -17,20 +17,21 @@ enum RecordField : int {
     kFieldAngle = 3,
     kFieldStation = 4,
     kFieldFootprint = 5,
-    kFieldName = 6,       // "Element's name"
+    kFieldName = 6,  // "Element's name"
     kFieldDirection = 7,
     kFieldWidth = 8,
     kFieldHeight = 9,
     kFieldCommand = 10,
-    kFieldBatch = 11,     // "Batch number"
+    kFieldBatch = 11,  // "Batch number"
 };
 
 inline constexpr int kRecordFieldCount = 12;
 
 class InsertionRecord {
-public:
+  public:
     InsertionRecord() = default;
-    explicit InsertionRecord(std::array<std::string, kRecordFieldCount> fields) : fields_(std::move(fields)) {}
+    explicit InsertionRecord(std::array<std::string, kRecordFieldCount> fields)
+        : fields_(std::move(fields)) {}
 
     // An index outside 0..11 reads as empty text and is not written.
     const std::string& field(int index) const;
@@ -45,7 +46,7 @@ public:
 
     bool operator==(const InsertionRecord&) const = default;
 
-private:
+  private:
     std::array<std::string, kRecordFieldCount> fields_;
 };
 

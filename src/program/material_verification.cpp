@@ -29,7 +29,8 @@ std::string batchCorrectText() {
 }
 
 std::string batchIncorrectText(const std::string& scanned) {
-    return tr("The batch number of materials is incorrect. Please check the materials. ", "物料批号不正确,请检查物料: ") +
+    return tr("The batch number of materials is incorrect. Please check the materials. ",
+              "物料批号不正确,请检查物料: ") +
            scanned;
 }
 
@@ -37,17 +38,22 @@ std::string rescanLineText() {
     return tr("Material batch number is incorrect, please rescan ", "物料批号不正确，请扫描");
 }
 
-std::string scanningDialogCaption() { return tr("Scanning of Material Batch Number ", "物料批号扫描"); }
+std::string scanningDialogCaption() {
+    return tr("Scanning of Material Batch Number ", "物料批号扫描");
+}
 
-StationVerification::StationVerification(platform::MessageTarget* parent, MaterialVerificationFlags& flags)
+StationVerification::StationVerification(platform::MessageTarget* parent,
+                                         MaterialVerificationFlags& flags)
     : parent_(parent), flags_(flags) {}
 
-bool StationVerification::verify(const std::string& message, const std::vector<int>& stations, int mode,
-                                 const StationTable& table, bool verification) {
+bool StationVerification::verify(const std::string& message, const std::vector<int>& stations,
+                                 int mode, const StationTable& table, bool verification) {
     statusLine_ = message;
     colours_.fill(kNormalRow);
-    if (mode != kVerifyByScanning || running_) return awaitingScan_;
-    if (stations.empty()) return false;
+    if (mode != kVerifyByScanning || running_)
+        return awaitingScan_;
+    if (stations.empty())
+        return false;
 
     running_ = true;
     scans_ = 0;
@@ -55,7 +61,8 @@ bool StationVerification::verify(const std::string& message, const std::vector<i
     const bool inRange = station_ >= 1 && station_ <= kStationCount;
     if (!verification) {
         for (int station : stations) {
-            if (station >= 1 && station <= kStationCount) colours_[static_cast<size_t>(station - 1)] = kStationToVerifyRow;
+            if (station >= 1 && station <= kStationCount)
+                colours_[static_cast<size_t>(station - 1)] = kStationToVerifyRow;
         }
         entryEnabled_ = false;
         finish();
@@ -77,7 +84,8 @@ bool StationVerification::verify(const std::string& message, const std::vector<i
 }
 
 StationVerification::ScanResult StationVerification::submitScan(const std::string& scanned) {
-    if (!awaitingScan_) return ScanResult::Failed;
+    if (!awaitingScan_)
+        return ScanResult::Failed;
     ++scans_;
     if (scanned == expectedBatch_) {
         flags_.batchVerified = true;
@@ -95,14 +103,16 @@ StationVerification::ScanResult StationVerification::submitScan(const std::strin
         return ScanResult::Rescan;
     }
     statusLine_ = tr("Three consecutive scans were incorrect, ", "连续3次扫描不正确， ") + scanned;
-    flags_.setLastMessage(tr("Three consecutive scans were incorrect, ", "连续3次扫描不正确: ") + scanned);
+    flags_.setLastMessage(tr("Three consecutive scans were incorrect, ", "连续3次扫描不正确: ") +
+                          scanned);
     report(0);
     finish();
     return ScanResult::Failed;
 }
 
 bool StationVerification::submitEntry(const std::string& text) {
-    if (!entryEnabled_) return false;
+    if (!entryEnabled_)
+        return false;
     if (text == expectedBatch_) {
         flags_.batchVerified = true;
         statusLine_ = batchCorrectText();
@@ -115,7 +125,8 @@ bool StationVerification::submitEntry(const std::string& text) {
 }
 
 void StationVerification::report(int verified) {
-    if (parent_ != nullptr) parent_->post(MSG_STATIONS_VERIFIED, static_cast<uintptr_t>(verified), 0);
+    if (parent_ != nullptr)
+        parent_->post(MSG_STATIONS_VERIFIED, static_cast<uintptr_t>(verified), 0);
 }
 
 void StationVerification::finish() {

@@ -31,7 +31,7 @@ struct MaterialVerificationFlags {
     std::string lastMessage() const;
     void setLastMessage(std::string text);
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::string lastMessage_;
 };
@@ -58,7 +58,7 @@ std::string rescanLineText();
 std::string scanningDialogCaption();
 
 class StationVerification {
-public:
+  public:
     enum class ScanResult { Verified, Rescan, Failed };
 
     // `parent` receives the results (null: none sent).
@@ -69,8 +69,8 @@ public:
     // scan-and-compare dialogue for the first listed station, whose batch
     // number comes from `table`. With verification off the listed stations are
     // only painted. Returns whether a scan is now awaited.
-    bool verify(const std::string& message, const std::vector<int>& stations, int mode, const StationTable& table,
-                bool verification);
+    bool verify(const std::string& message, const std::vector<int>& stations, int mode,
+                const StationTable& table, bool verification);
 
     bool running() const { return running_; }
     // The screen opens the scanning dialog while this is true.
@@ -91,7 +91,7 @@ public:
     const std::array<RowColours, kStationCount>& rowColours() const { return colours_; }
     int stationInHand() const { return station_; }
 
-private:
+  private:
     void report(int verified);
     void finish();
 

@@ -21,5 +21,17 @@ void csvToSheet(std::string_view csv, xls::Sheet& sheet);
 
 // csvToSheet and readProgramSheet.
 ProgramReadResult readProgramCsv(std::string_view csv, ProgramList& program, ProgramScreen screen);
+// The same from a file; a file that cannot be read is Unreadable.
+ProgramReadResult readProgramCsvFile(const std::string& path, ProgramList& program,
+                                     ProgramScreen screen);
+// Writes the CSV text, replacing the file atomically.
+bool writeProgramCsvFile(const std::string& path, const ProgramList& program,
+                         std::string* error = nullptr);
+
+// Whether a path names a CSV file (".csv" in any letter case).
+bool isCsvPath(std::string_view path);
+// A workbook or, for ".csv", a CSV file.
+ProgramReadResult readProgramAnyFile(const std::string& path, ProgramList& program,
+                                     ProgramScreen screen);
 
 }  // namespace corvane

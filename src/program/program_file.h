@@ -34,14 +34,17 @@ struct ProgramReadResult {
 
 // The rows of a worksheet into `program` (cleared first). On refusal the
 // program is left empty.
-ProgramReadResult readProgramSheet(const xls::Sheet& sheet, ProgramList& program, ProgramScreen screen);
+ProgramReadResult readProgramSheet(const xls::Sheet& sheet, ProgramList& program,
+                                   ProgramScreen screen);
 // The same from a file; an unreadable file leaves the program empty.
-ProgramReadResult readProgramFile(const std::string& path, ProgramList& program, ProgramScreen screen);
+ProgramReadResult readProgramFile(const std::string& path, ProgramList& program,
+                                  ProgramScreen screen);
 
 // Header, records and batch cells of a program into an empty worksheet.
 void fillProgramSheet(xls::Sheet& sheet, const ProgramList& program);
 // Writes the program as a workbook, replacing the file atomically.
-bool writeProgramFile(const std::string& path, const ProgramList& program, std::string* error = nullptr);
+bool writeProgramFile(const std::string& path, const ProgramList& program,
+                      std::string* error = nullptr);
 
 // The path a chosen file name stands for: its extension becomes "xls"
 // ("plan.txt" and "plan" both give "plan.xls").
@@ -51,6 +54,10 @@ std::string programFilePath(std::string_view chosen);
 // rendering of its integer value is the text itself, and not 0 (a 0 cell
 // reads back as empty text, so "0" stays text).
 bool batchNumberIsNumeric(std::string_view batch);
+
+// The refusal of a read as a text: the rule's message, or for the rules the
+// machine applies silently, which row broke them.
+std::string readRefusalText(const ProgramReadResult& result);
 
 // Column headers of the file, in the display language.
 const char* programFileHeader(int column);

@@ -9,7 +9,8 @@ bool openProgram(std::string_view chosen, ProgramList& program, ProgramScreen sc
     const std::string path = programFilePath(chosen);
     program.setPath(path);
     const ProgramReadResult result = readProgramFile(path, program, screen);
-    if (!result.loaded() && !result.message.empty()) platform::messageBox(result.message);
+    if (!result.loaded() && !result.message.empty())
+        platform::messageBox(result.message);
     return result.loaded();
 }
 

@@ -10,27 +10,31 @@ void ProgramList::append(InsertionRecord record) {
 
 bool ProgramList::insertAt(int index, InsertionRecord record) {
     std::lock_guard lock(mutex_);
-    if (index < 0 || static_cast<size_t>(index) > records_.size()) return false;
+    if (index < 0 || static_cast<size_t>(index) > records_.size())
+        return false;
     records_.insert(records_.begin() + index, std::make_unique<InsertionRecord>(std::move(record)));
     return true;
 }
 
 bool ProgramList::removeAt(int index) {
     std::lock_guard lock(mutex_);
-    if (index < 0 || static_cast<size_t>(index) >= records_.size()) return false;
+    if (index < 0 || static_cast<size_t>(index) >= records_.size())
+        return false;
     records_.erase(records_.begin() + index);
     return true;
 }
 
 InsertionRecord* ProgramList::at(int index) {
     std::lock_guard lock(mutex_);
-    if (index < 0 || static_cast<size_t>(index) >= records_.size()) return nullptr;
+    if (index < 0 || static_cast<size_t>(index) >= records_.size())
+        return nullptr;
     return records_[static_cast<size_t>(index)].get();
 }
 
 const InsertionRecord* ProgramList::at(int index) const {
     std::lock_guard lock(mutex_);
-    if (index < 0 || static_cast<size_t>(index) >= records_.size()) return nullptr;
+    if (index < 0 || static_cast<size_t>(index) >= records_.size())
+        return nullptr;
     return records_[static_cast<size_t>(index)].get();
 }
 
@@ -54,7 +58,8 @@ std::vector<InsertionRecord> ProgramList::records() const {
     std::lock_guard lock(mutex_);
     std::vector<InsertionRecord> copies;
     copies.reserve(records_.size());
-    for (const auto& record : records_) copies.push_back(*record);
+    for (const auto& record : records_)
+        copies.push_back(*record);
     return copies;
 }
 

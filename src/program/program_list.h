@@ -15,7 +15,7 @@ namespace corvane {
 inline constexpr const char* kDefaultProgramPath = "tmp.xls";
 
 class ProgramList {
-public:
+  public:
     ProgramList() = default;
     ProgramList(const ProgramList&) = delete;
     ProgramList& operator=(const ProgramList&) = delete;
@@ -49,7 +49,7 @@ public:
     // one) holds it around the whole step.
     std::recursive_mutex& mutex() const { return mutex_; }
 
-private:
+  private:
     mutable std::recursive_mutex mutex_;
     std::vector<std::unique_ptr<InsertionRecord>> records_;
     std::string path_ = kDefaultProgramPath;

@@ -15,24 +15,27 @@ ChainFeedPlanRebuild installedRebuild;
 }  // namespace
 
 InsertionRecord makeMarkRecord(int number, double x, double y, double width) {
-    return InsertionRecord({formatInt(number), formatReal(x, 3), formatReal(y, 3), "0", "1", "", "", "",
-                            formatReal(width, 1), "0", commandWord(ProgramCommand::Mark), ""});
+    return InsertionRecord({formatInt(number), formatReal(x, 3), formatReal(y, 3), "0", "1", "", "",
+                            "", formatReal(width, 1), "0", commandWord(ProgramCommand::Mark), ""});
 }
 
 InsertionRecord makeClosingRecord(int number, const std::array<double, 2>& stopPosition) {
-    return InsertionRecord({formatInt(number), formatReal(stopPosition[0], 3), formatReal(stopPosition[1], 3), "0",
-                            "1", "", "", "", "2.5", "0", commandWord(ProgramCommand::Stop), ""});
+    return InsertionRecord({formatInt(number), formatReal(stopPosition[0], 3),
+                            formatReal(stopPosition[1], 3), "0", "1", "", "", "", "2.5", "0",
+                            commandWord(ProgramCommand::Stop), ""});
 }
 
 bool endsBoard(const ProgramList& program) {
     std::lock_guard lock(program.mutex());
     const InsertionRecord* last = program.at(program.count() - 1);
-    return last != nullptr && (last->is(ProgramCommand::Stop) || last->is(ProgramCommand::Continue));
+    return last != nullptr &&
+           (last->is(ProgramCommand::Stop) || last->is(ProgramCommand::Continue));
 }
 
 bool appendClosingRecordIfNeeded(ProgramList& program, const std::array<double, 2>& stopPosition) {
     std::lock_guard lock(program.mutex());
-    if (program.empty() || endsBoard(program)) return false;
+    if (program.empty() || endsBoard(program))
+        return false;
     program.append(makeClosingRecord(program.count() + 1, stopPosition));
     return true;
 }
@@ -41,11 +44,14 @@ bool editStation(ProgramList& program, int row, std::string_view text) {
     {
         std::lock_guard lock(program.mutex());
         InsertionRecord* record = program.at(row);
-        if (record == nullptr || !record->isInsertion() || !isWholeNumber(text)) return false;
+        if (record == nullptr || !record->isInsertion() || !isWholeNumber(text))
+            return false;
         const double typed = parseReal(text);
         const int station = parseInt(text);
-        if (typed != station || station < 1 || station > kStationCount) return false;
-        if (station == parseInt(record->field(kFieldStation))) return false;
+        if (typed != station || station < 1 || station > kStationCount)
+            return false;
+        if (station == parseInt(record->field(kFieldStation)))
+            return false;
         record->setField(kFieldStation, formatInt(station));
     }
     rebuildChainFeedPlan(program);
@@ -63,7 +69,8 @@ void rebuildChainFeedPlan(const ProgramList& program) {
         std::lock_guard lock(rebuildMutex);
         rebuild = installedRebuild;
     }
-    if (rebuild) rebuild(program);
+    if (rebuild)
+        rebuild(program);
 }
 
 }  // namespace corvane

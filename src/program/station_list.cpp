@@ -9,7 +9,9 @@ namespace corvane {
 
 namespace {
 
-bool validStation(int station) { return station >= 1 && station <= kStationCount; }
+bool validStation(int station) {
+    return station >= 1 && station <= kStationCount;
+}
 
 void emptyRow(StationRow& row) {
     const int station = row.station;
@@ -19,19 +21,24 @@ void emptyRow(StationRow& row) {
 
 }  // namespace
 
-std::string StationRow::countsText() const { return counts > 0 ? formatInt(counts) : std::string(); }
+std::string StationRow::countsText() const {
+    return counts > 0 ? formatInt(counts) : std::string();
+}
 
 const char* stationColumnHeader(int column) {
     static const char* const kHeaders[7][2] = {
-        {"Station", "站位"}, {"Element's Name", "元件"}, {"Direction", "方向"}, {"Width", "脚宽"},
-        {"Counts", "数量"},  {"Height", "高度"},         {"Batch number", "料号"},
+        {"Station", "站位"},      {"Element's Name", "元件"}, {"Direction", "方向"},
+        {"Width", "脚宽"},        {"Counts", "数量"},         {"Height", "高度"},
+        {"Batch number", "料号"},
     };
-    if (column < 0 || column >= 7) return "";
+    if (column < 0 || column >= 7)
+        return "";
     return tr(kHeaders[column][0], kHeaders[column][1]);
 }
 
 StationTable::StationTable() {
-    for (int i = 0; i < kStationCount; ++i) rows_[static_cast<size_t>(i)].station = i + 1;
+    for (int i = 0; i < kStationCount; ++i)
+        rows_[static_cast<size_t>(i)].station = i + 1;
 }
 
 const StationRow& StationTable::row(int station) const {
@@ -39,13 +46,15 @@ const StationRow& StationTable::row(int station) const {
 }
 
 void StationTable::build(const ProgramList& program, bool verification) {
-    for (auto& row : rows_) emptyRow(row);
+    for (auto& row : rows_)
+        emptyRow(row);
     bool complete = true;
     for (const InsertionRecord& record : program.records()) {
         const int station = parseInt(record.field(kFieldStation));
         // Stations beyond the chain cannot come from a file or the editor; a
         // record that has one anyway is left out rather than overrunning.
-        if (!record.isInsertion() || !validStation(station)) continue;
+        if (!record.isInsertion() || !validStation(station))
+            continue;
         StationRow& row = rows_[static_cast<size_t>(station - 1)];
         row.counts = row.name == record.field(kFieldName) ? row.counts + 1 : 1;
         row.name = record.field(kFieldName);
@@ -54,21 +63,28 @@ void StationTable::build(const ProgramList& program, bool verification) {
         row.height = record.field(kFieldHeight);
         if (verification) {
             row.batch = record.field(kFieldBatch);
-            if (row.batch.empty()) complete = false;
+            if (row.batch.empty())
+                complete = false;
         }
     }
-    if (verification) materialVerificationFlags().batchNumbersComplete = complete;
+    if (verification)
+        materialVerificationFlags().batchNumbersComplete = complete;
 }
 
-StationTable::ReplaceResult StationTable::replaceStation(ProgramList& program, int from, int to, bool verification) {
-    if (!validStation(from) || !validStation(to)) return ReplaceResult::OutOfRange;
-    if (row(to).counts > 0) return ReplaceResult::TargetInUse;
-    if (from == to) return ReplaceResult::Replaced;  // nothing moves
+StationTable::ReplaceResult StationTable::replaceStation(ProgramList& program, int from, int to,
+                                                         bool verification) {
+    if (!validStation(from) || !validStation(to))
+        return ReplaceResult::OutOfRange;
+    if (row(to).counts > 0)
+        return ReplaceResult::TargetInUse;
+    if (from == to)
+        return ReplaceResult::Replaced;  // nothing moves
     {
         std::lock_guard lock(program.mutex());
         for (int i = 0; i < program.count(); ++i) {
             InsertionRecord* record = program.at(i);
-            if (parseInt(record->field(kFieldStation)) == from) record->setField(kFieldStation, formatInt(to));
+            if (parseInt(record->field(kFieldStation)) == from)
+                record->setField(kFieldStation, formatInt(to));
         }
     }
     StationRow& source = rows_[static_cast<size_t>(from - 1)];
@@ -78,7 +94,8 @@ StationTable::ReplaceResult StationTable::replaceStation(ProgramList& program, i
     target.width = source.width;
     target.counts = source.counts;
     target.height = source.height;
-    if (verification) target.batch = source.batch;
+    if (verification)
+        target.batch = source.batch;
     emptyRow(source);
     programChanged_ = true;
     return ReplaceResult::Replaced;
@@ -102,7 +119,8 @@ bool StationTable::canEnterBatchNumber(int station, bool verification) const {
 }
 
 void StationTable::enterBatchNumber(ProgramList& program, int station, const std::string& batch) {
-    if (!validStation(station)) return;
+    if (!validStation(station))
+        return;
     {
         std::lock_guard lock(program.mutex());
         for (int i = 0; i < program.count(); ++i) {
@@ -119,7 +137,8 @@ void StationTable::enterBatchNumber(ProgramList& program, int station, const std
 bool StationTable::recomputeBatchNumbersComplete() const {
     bool complete = true;
     for (const auto& r : rows_) {
-        if (r.counts > 0 && r.batch.empty()) complete = false;
+        if (r.counts > 0 && r.batch.empty())
+            complete = false;
     }
     materialVerificationFlags().batchNumbersComplete = complete;
     return complete;

@@ -11,13 +11,13 @@
 namespace corvane {
 
 struct StationRow {
-    int station = 0;  // 1..12
-    std::string name;       // "Element's Name"
+    int station = 0;   // 1..12
+    std::string name;  // "Element's Name"
     std::string direction;
     std::string width;
-    int counts = 0;         // records using the station since its name last changed; 0 shows empty
+    int counts = 0;  // records using the station since its name last changed; 0 shows empty
     std::string height;
-    std::string batch;      // only while material-number verification is on
+    std::string batch;  // only while material-number verification is on
 
     // Counts as the list shows it: empty for 0.
     std::string countsText() const;
@@ -29,7 +29,7 @@ struct StationRow {
 const char* stationColumnHeader(int column);
 
 class StationTable {
-public:
+  public:
     enum class ReplaceResult { Replaced, OutOfRange, TargetInUse };
 
     StationTable();
@@ -62,7 +62,7 @@ public:
     // process-wide flag.
     bool recomputeBatchNumbersComplete() const;
 
-private:
+  private:
     std::array<StationRow, kStationCount> rows_;
     bool programChanged_ = false;
 };

@@ -72,19 +72,22 @@ enum RecordType : uint16_t {
 };
 
 class Body {
-public:
+  public:
     Body& u8(uint8_t v) {
         bytes_.push_back(static_cast<char>(v));
         return *this;
     }
     Body& u16(uint16_t v) { return u8(static_cast<uint8_t>(v)).u8(static_cast<uint8_t>(v >> 8)); }
-    Body& u32(uint32_t v) { return u16(static_cast<uint16_t>(v)).u16(static_cast<uint16_t>(v >> 16)); }
+    Body& u32(uint32_t v) {
+        return u16(static_cast<uint16_t>(v)).u16(static_cast<uint16_t>(v >> 16));
+    }
     Body& f64(double v) {
         const auto bits = std::bit_cast<uint64_t>(v);
         return u32(static_cast<uint32_t>(bits)).u32(static_cast<uint32_t>(bits >> 32));
     }
     Body& units(const char16_t* data, size_t count) {
-        for (size_t i = 0; i < count; ++i) u16(static_cast<uint16_t>(data[i]));
+        for (size_t i = 0; i < count; ++i)
+            u16(static_cast<uint16_t>(data[i]));
         return *this;
     }
     Body& ascii(const char* text) {
@@ -95,12 +98,12 @@ public:
     const std::string& bytes() const { return bytes_; }
     void clear() { bytes_.clear(); }
 
-private:
+  private:
     std::string bytes_;
 };
 
 class Stream {
-public:
+  public:
     // Returns the offset of the record's body in the stream.
     size_t record(uint16_t type, const Body& body = Body()) {
         Body header;
@@ -114,10 +117,11 @@ public:
     std::string& bytes() { return bytes_; }
 
     void patch32(size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes_[at + static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            bytes_[at + static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
     }
 
-private:
+  private:
     std::string bytes_;
 };
 
@@ -153,7 +157,8 @@ Body writeAccess() {
     Body b;
     const char* user = "corvane";
     b.u16(static_cast<uint16_t>(std::strlen(user))).u8(0).ascii(user);
-    while (b.size() < 112) b.u8(0x20);
+    while (b.size() < 112)
+        b.u8(0x20);
     return b;
 }
 
@@ -167,7 +172,8 @@ struct SharedStrings {
         auto [it, inserted] = index.try_emplace(text, static_cast<uint32_t>(unique.size()));
         if (inserted) {
             auto units = toUtf16(text);
-            if (units.size() > kMaxTextLength) units.resize(kMaxTextLength);
+            if (units.size() > kMaxTextLength)
+                units.resize(kMaxTextLength);
             unique.push_back(std::move(units));
         }
         return it->second;
@@ -200,11 +206,12 @@ void writeSharedStrings(Stream& stream, const SharedStrings& strings) {
         // CONTINUE record, so that no string spans more than two records
         // (freexl reads no more).
         const size_t fresh = type == kSst ? 8 : 0;
-        if (body.size() > fresh && body.size() + 3 + 2 * units.size() > kMaxBody) flush();
+        if (body.size() > fresh && body.size() + 3 + 2 * units.size() > kMaxBody)
+            flush();
         if (i % perBucket == 0) {
             const size_t inRecord = 4 + body.size();
-            buckets.push_back({static_cast<uint32_t>(stream.size() + inRecord),
-                               static_cast<uint16_t>(inRecord)});
+            buckets.push_back(
+                {static_cast<uint32_t>(stream.size() + inRecord), static_cast<uint16_t>(inRecord)});
         }
         body.u16(static_cast<uint16_t>(units.size())).u8(0x01);
         size_t done = 0;
@@ -224,12 +231,13 @@ void writeSharedStrings(Stream& stream, const SharedStrings& strings) {
 
     Body ext;
     ext.u16(static_cast<uint16_t>(perBucket));
-    for (const auto& bucket : buckets) ext.u32(bucket.streamPos).u16(bucket.recordPos).u16(0);
+    for (const auto& bucket : buckets)
+        ext.u32(bucket.streamPos).u16(bucket.recordPos).u16(0);
     stream.record(kExtSst, ext);
 }
 
-void writeGlobals(Stream& stream, const std::vector<const Sheet*>& sheets, const SharedStrings& strings,
-                  std::vector<size_t>& sheetOffsetSlots) {
+void writeGlobals(Stream& stream, const std::vector<const Sheet*>& sheets,
+                  const SharedStrings& strings, std::vector<size_t>& sheetOffsetSlots) {
     stream.record(kBof, bof(0x0005));
     stream.record(kInterfaceHdr, word(1200));
     stream.record(kMms, word(0));
@@ -238,7 +246,8 @@ void writeGlobals(Stream& stream, const std::vector<const Sheet*>& sheets, const
     stream.record(kCodePage, word(1200));
     stream.record(kDsf, word(0));
     Body tabs;
-    for (size_t i = 0; i < sheets.size(); ++i) tabs.u16(static_cast<uint16_t>(i + 1));
+    for (size_t i = 0; i < sheets.size(); ++i)
+        tabs.u16(static_cast<uint16_t>(i + 1));
     stream.record(kTabId, tabs);
     stream.record(kFnGroupCount, word(14));
     stream.record(kWindowProtect, word(0));
@@ -249,16 +258,19 @@ void writeGlobals(Stream& stream, const std::vector<const Sheet*>& sheets, const
     stream.record(kBackup, word(0));
     stream.record(kHideObj, word(0));
     Body window;
-    window.u16(0x0168).u16(0x001E).u16(0x4000).u16(0x2000).u16(0x0038).u16(0).u16(0).u16(1).u16(0x0258);
+    window.u16(0x0168).u16(0x001E).u16(0x4000).u16(0x2000).u16(0x0038).u16(0).u16(0).u16(1).u16(
+        0x0258);
     stream.record(kWindow1, window);
     stream.record(kDateMode, word(0));
     stream.record(kPrecision, word(1));
     stream.record(kRefreshAll, word(0));
     stream.record(kBookBool, word(0));
-    for (int i = 0; i < 4; ++i) stream.record(kFont, font());
+    for (int i = 0; i < 4; ++i)
+        stream.record(kFont, font());
     stream.record(kXf, xf(0, true, 0x00));
     const uint16_t styleFonts[14] = {1, 1, 2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    for (uint16_t styleFont : styleFonts) stream.record(kXf, xf(styleFont, true, 0xF4));
+    for (uint16_t styleFont : styleFonts)
+        stream.record(kXf, xf(styleFont, true, 0xF4));
     stream.record(kXf, xf(0, false, 0x00));
     Body normalStyle;
     normalStyle.u16(0x8000).u8(0).u8(0xFF);
@@ -266,9 +278,15 @@ void writeGlobals(Stream& stream, const std::vector<const Sheet*>& sheets, const
     stream.record(kUsesElfs, word(1));
     for (const Sheet* sheet : sheets) {
         auto name = toUtf16(sheet->name());
-        if (name.size() > 31) name.resize(31);
+        if (name.size() > 31)
+            name.resize(31);
         Body b;
-        b.u32(0).u8(0).u8(0).u8(static_cast<uint8_t>(name.size())).u8(0x01).units(name.data(), name.size());
+        b.u32(0)
+            .u8(0)
+            .u8(0)
+            .u8(static_cast<uint8_t>(name.size()))
+            .u8(0x01)
+            .units(name.data(), name.size());
         sheetOffsetSlots.push_back(stream.record(kBoundSheet, b));
     }
     Body country;
@@ -302,7 +320,8 @@ void writeSheet(Stream& stream, const Sheet& sheet, bool first, SharedStrings& s
 
     std::vector<const Sheet::Cell*> used;
     for (const auto& cell : sheet.cells()) {
-        if (cell.type != CellType::Empty) used.push_back(&cell);
+        if (cell.type != CellType::Empty)
+            used.push_back(&cell);
     }
     Body dimensions;
     if (used.empty()) {
@@ -327,12 +346,14 @@ void writeSheet(Stream& stream, const Sheet& sheet, bool first, SharedStrings& s
     while (at < used.size()) {
         const int blockStart = used[at]->row / 32 * 32;
         size_t end = at;
-        while (end < used.size() && used[end]->row < blockStart + 32) ++end;
+        while (end < used.size() && used[end]->row < blockStart + 32)
+            ++end;
         for (size_t i = at; i < end;) {
             const int row = used[i]->row;
             const int rowFirstCol = used[i]->col;
             int rowLastCol = rowFirstCol;
-            while (i < end && used[i]->row == row) rowLastCol = used[i++]->col;
+            while (i < end && used[i]->row == row)
+                rowLastCol = used[i++]->col;
             Body b;
             b.u16(static_cast<uint16_t>(row))
                 .u16(static_cast<uint16_t>(rowFirstCol))
@@ -346,7 +367,9 @@ void writeSheet(Stream& stream, const Sheet& sheet, bool first, SharedStrings& s
         for (size_t i = at; i < end; ++i) {
             const auto& cell = *used[i];
             Body b;
-            b.u16(static_cast<uint16_t>(cell.row)).u16(static_cast<uint16_t>(cell.col)).u16(kCellXf);
+            b.u16(static_cast<uint16_t>(cell.row))
+                .u16(static_cast<uint16_t>(cell.col))
+                .u16(kCellXf);
             if (cell.type == CellType::Number) {
                 b.f64(cell.number);
                 stream.record(kNumber, b);
@@ -389,7 +412,8 @@ std::string buildBiff8Workbook(const std::vector<const Sheet*>& sheets) {
         offset += sheetStreams[i].size();
     }
     std::string workbook = std::move(globals.bytes());
-    for (auto& part : sheetStreams) workbook += part;
+    for (auto& part : sheetStreams)
+        workbook += part;
     return workbook;
 }
 

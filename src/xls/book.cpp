@@ -3,18 +3,22 @@
 
 #include "platform/atomic_file.h"
 #include "xls/biff8_writer.h"
-#include "xls/freexl_reader.h"
 #include "xls/ole2_container.h"
 #include "xls/unicode_text.h"
+#include "xls/workbook_reader.h"
 #include "xls/xls.h"
 
 namespace xls {
 
-Book* xlCreateBook() { return new Book(); }
+Book* xlCreateBook() {
+    return new Book();
+}
 
 Book::~Book() = default;
 
-void Book::release() { delete this; }
+void Book::release() {
+    delete this;
+}
 
 bool Book::load(const std::string& path) {
     error_.clear();
@@ -28,7 +32,8 @@ bool Book::load(const std::string& path) {
 std::string Book::saveToBytes() {
     error_.clear();
     std::vector<const Sheet*> sheets;
-    for (const auto& sheet : sheets_) sheets.push_back(sheet.get());
+    for (const auto& sheet : sheets_)
+        sheets.push_back(sheet.get());
     if (sheets.empty()) {
         error_ = "a workbook needs at least one sheet";
         return {};
@@ -38,8 +43,8 @@ std::string Book::saveToBytes() {
             if (cell.type == CellType::String && cell.text.size() > kMaxTextLength &&
                 toUtf16(cell.text).size() > kMaxTextLength) {
                 error_ = "the text of row " + std::to_string(cell.row + 1) + ", column " +
-                         std::to_string(cell.col + 1) + " is longer than " + std::to_string(kMaxTextLength) +
-                         " characters";
+                         std::to_string(cell.col + 1) + " is longer than " +
+                         std::to_string(kMaxTextLength) + " characters";
                 return {};
             }
         }
@@ -49,25 +54,30 @@ std::string Book::saveToBytes() {
 
 bool Book::save(const std::string& path) {
     const std::string bytes = saveToBytes();
-    if (bytes.empty()) return false;
+    if (bytes.empty())
+        return false;
     return corvane::platform::writeFileAtomically(path, bytes, &error_);
 }
 
 Sheet* Book::getSheet(int index) {
-    if (index < 0 || index >= sheetCount()) return nullptr;
+    if (index < 0 || index >= sheetCount())
+        return nullptr;
     return sheets_[static_cast<size_t>(index)].get();
 }
 
 const Sheet* Book::getSheet(int index) const {
-    if (index < 0 || index >= sheetCount()) return nullptr;
+    if (index < 0 || index >= sheetCount())
+        return nullptr;
     return sheets_[static_cast<size_t>(index)].get();
 }
 
 Sheet* Book::addSheet(std::string_view name, Sheet* initSheet) {
-    if (initSheet != nullptr || name.empty() || toUtf16(name).size() > 31) return nullptr;
+    if (initSheet != nullptr || name.empty() || toUtf16(name).size() > 31)
+        return nullptr;
     const bool taken = std::any_of(sheets_.begin(), sheets_.end(),
                                    [&](const auto& sheet) { return sheet->name() == name; });
-    if (taken) return nullptr;
+    if (taken)
+        return nullptr;
     sheets_.push_back(std::make_unique<Sheet>(std::string(name)));
     return sheets_.back().get();
 }

@@ -11,7 +11,9 @@ bool before(const Sheet::Cell& cell, int row, int col) {
     return cell.row < row || (cell.row == row && cell.col < col);
 }
 
-bool inLimits(int row, int col) { return row >= 0 && row < kMaxRows && col >= 0 && col < kMaxColumns; }
+bool inLimits(int row, int col) {
+    return row >= 0 && row < kMaxRows && col >= 0 && col < kMaxColumns;
+}
 
 }  // namespace
 
@@ -42,20 +44,27 @@ Sheet::Cell* Sheet::slot(int row, int col) {
     return &*it;
 }
 
-int Sheet::firstRow() const { return cells_.empty() ? 0 : cells_.front().row; }
+int Sheet::firstRow() const {
+    return cells_.empty() ? 0 : cells_.front().row;
+}
 
-int Sheet::lastRow() const { return cells_.empty() ? -1 : cells_.back().row; }
+int Sheet::lastRow() const {
+    return cells_.empty() ? -1 : cells_.back().row;
+}
 
 int Sheet::firstCol() const {
-    if (cells_.empty()) return 0;
+    if (cells_.empty())
+        return 0;
     int col = kMaxColumns;
-    for (const auto& cell : cells_) col = std::min(col, cell.col);
+    for (const auto& cell : cells_)
+        col = std::min(col, cell.col);
     return col;
 }
 
 int Sheet::lastCol() const {
     int col = -1;
-    for (const auto& cell : cells_) col = std::max(col, cell.col);
+    for (const auto& cell : cells_)
+        col = std::max(col, cell.col);
     return col;
 }
 
@@ -75,7 +84,8 @@ const char* Sheet::readStr(int row, int col) const {
 }
 
 bool Sheet::writeNum(int row, int col, double value) {
-    if (!inLimits(row, col)) return false;
+    if (!inLimits(row, col))
+        return false;
     Cell* cell = slot(row, col);
     cell->type = CellType::Number;
     cell->number = value;
@@ -84,13 +94,13 @@ bool Sheet::writeNum(int row, int col, double value) {
 }
 
 bool Sheet::writeStr(int row, int col, std::string_view text) {
-    if (!inLimits(row, col)) return false;
+    if (!inLimits(row, col))
+        return false;
     Cell* cell = slot(row, col);
     cell->type = CellType::String;
     cell->number = 0;
     cell->text.assign(text);
     return true;
 }
-
 
 }  // namespace xls

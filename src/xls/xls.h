@@ -2,8 +2,10 @@
 // machine program makes on its spreadsheet library: a Book that loads, saves
 // and holds sheets; a Sheet of number and text cells.
 //
-// Reading takes any BIFF workbook freexl understands (BIFF2 to BIFF8, shared
-// strings, inline text cells, RK and NUMBER cells). Writing produces a BIFF8
+// Reading takes BIFF5 and BIFF8 workbooks (the compound-file ".xls" of
+// Excel 95 to 2003 and of LibreOffice: shared strings, inline text cells, RK,
+// NUMBER and date cells) through freexl, shielded from damaged files (see
+// workbook_reader.h). Writing produces a BIFF8
 // workbook inside an OLE2 compound file, text as UTF-16 shared strings, which
 // LibreOffice Calc and Excel open. Text is UTF-8 on both sides of this API.
 #pragma once
@@ -26,7 +28,7 @@ inline constexpr int kMaxColumns = 256;
 inline constexpr size_t kMaxTextLength = 8000;
 
 class Sheet {
-public:
+  public:
     explicit Sheet(std::string name) : name_(std::move(name)) {}
     Sheet(const Sheet&) = delete;
     Sheet& operator=(const Sheet&) = delete;
@@ -63,7 +65,7 @@ public:
     // Every cell in row order, then column order.
     const std::vector<Cell>& cells() const { return cells_; }
 
-private:
+  private:
     const Cell* find(int row, int col) const;
     Cell* slot(int row, int col);
 
@@ -72,14 +74,15 @@ private:
 };
 
 class Book {
-public:
+  public:
     Book() = default;
     Book(const Book&) = delete;
     Book& operator=(const Book&) = delete;
     ~Book();
 
     // Replaces the book's sheets with those of the file. False when the file
-    // is missing or not a workbook freexl can read; the book is then empty.
+    // is missing, damaged or not a workbook that can be read; the book is
+    // then empty. Reads in a child process (see workbook_reader.h).
     bool load(const std::string& path);
     // Writes the book as a BIFF8 workbook. The file is replaced atomically: a
     // failed save leaves an existing file as it was. A book without sheets or
@@ -103,7 +106,7 @@ public:
     // Frees the book; the last call on it.
     void release();
 
-private:
+  private:
     std::vector<std::unique_ptr<Sheet>> sheets_;
     std::string error_;
 };
@@ -114,10 +117,13 @@ Book* xlCreateBook();
 // Owning handle that releases the book.
 struct BookReleaser {
     void operator()(Book* book) const {
-        if (book != nullptr) book->release();
+        if (book != nullptr)
+            book->release();
     }
 };
 using BookPtr = std::unique_ptr<Book, BookReleaser>;
-inline BookPtr createBook() { return BookPtr(xlCreateBook()); }
+inline BookPtr createBook() {
+    return BookPtr(xlCreateBook());
+}
 
 }  // namespace xls

@@ -37,11 +37,13 @@ void writeRow(xls::Sheet& sheet, int r, const RowCells& cells) {
 }
 
 class ProgramFileTest : public ProgramTest {
-protected:
-    ProgramReadResult readRows(const std::vector<RowCells>& rows, ProgramScreen screen = ProgramScreen::MainWindow) {
+  protected:
+    ProgramReadResult readRows(const std::vector<RowCells>& rows,
+                               ProgramScreen screen = ProgramScreen::MainWindow) {
         xls::Sheet sheet("Sheet1");
         sheet.writeStr(0, 0, "No");
-        for (size_t i = 0; i < rows.size(); ++i) writeRow(sheet, static_cast<int>(i) + 1, rows[i]);
+        for (size_t i = 0; i < rows.size(); ++i)
+            writeRow(sheet, static_cast<int>(i) + 1, rows[i]);
         return readProgramSheet(sheet, program, screen);
     }
 
@@ -52,12 +54,12 @@ protected:
 
 TEST_F(ProgramFileTest, AWrittenProgramReadsBackFieldForField) {
     const auto dir = freshDir("roundtrip");
-    program.append(InsertionRecord({"1", "12.345", "-3.500", "45.000", "3", "TO-92", "三极管", "左", "2.5", "4.200",
-                                    "check", "00123"}));
-    program.append(InsertionRecord({"2", "0.000", "0.000", "-90.000", "0", "", "", "", "10.0", "0.000", "break",
-                                    "123"}));
-    program.append(InsertionRecord({"3", "100.000", "200.000", "0.000", "12", "R", "R1,10k \"x\"", "", "7.5",
-                                    "1.000", "continue", "12.5"}));
+    program.append(InsertionRecord({"1", "12.345", "-3.500", "45.000", "3", "TO-92", "三极管", "左",
+                                    "2.5", "4.200", "check", "00123"}));
+    program.append(InsertionRecord(
+        {"2", "0.000", "0.000", "-90.000", "0", "", "", "", "10.0", "0.000", "break", "123"}));
+    program.append(InsertionRecord({"3", "100.000", "200.000", "0.000", "12", "R", "R1,10k \"x\"",
+                                    "", "7.5", "1.000", "continue", "12.5"}));
     const std::string path = (dir / "plan.xls").string();
     ASSERT_TRUE(writeProgramFile(path, program));
 
@@ -88,7 +90,8 @@ TEST_F(ProgramFileTest, WriterPutsRowNumbersHeadersAndBatchCells) {
     EXPECT_STREQ(sheet.readStr(0, 0), "序号");
     EXPECT_STREQ(sheet.readStr(0, 6), "元件");
     EXPECT_STREQ(sheet.readStr(0, 11), "料号");
-    for (int r = 1; r <= 7; ++r) EXPECT_EQ(sheet.readNum(r, 0), r);  // not the records' No. fields
+    for (int r = 1; r <= 7; ++r)
+        EXPECT_EQ(sheet.readNum(r, 0), r);  // not the records' No. fields
     EXPECT_STREQ(sheet.readStr(1, 11), "00123");
     EXPECT_EQ(sheet.readNum(2, 11), 123.0);
     EXPECT_STREQ(sheet.readStr(3, 11), "12.5");
@@ -181,7 +184,7 @@ TEST_F(ProgramFileTest, AngleBeyondNinetyAbandonsSilently) {
 TEST_F(ProgramFileTest, RulesApplyInOrderWithTheirMessages) {
     RowCells station;
     station.station = 13;
-    station.width = 7.4;      // broken too, but the station is tested first
+    station.width = 7.4;  // broken too, but the station is tested first
     station.command = "bad";
     ProgramReadResult result = readRows({station});
     EXPECT_EQ(result.message, "The file format is not valid,the station  is out of range");
@@ -189,20 +192,23 @@ TEST_F(ProgramFileTest, RulesApplyInOrderWithTheirMessages) {
     RowCells width;
     width.width = 7.4;
     width.command = "bad";
-    EXPECT_EQ(readRows({width}).message, "The file format is not valid, the width must be 2.5,3.5,5.0,7.5,10.0");
+    EXPECT_EQ(readRows({width}).message,
+              "The file format is not valid, the width must be 2.5,3.5,5.0,7.5,10.0");
     EXPECT_EQ(readRows({width}, ProgramScreen::Editor).message,
               "The file format is not valid, the Width must be 2.5,3.5,5.0,7.5,10.0");
 
     RowCells command;
     command.command = "Check";
-    EXPECT_EQ(readRows({command}).message, "The file format is not valid, the command is not defined");
+    EXPECT_EQ(readRows({command}).message,
+              "The file format is not valid, the command is not defined");
     command.command = "";
     EXPECT_EQ(readRows({command}).outcome, ProgramReadResult::Outcome::Refused);
 
     useChinese();
     EXPECT_EQ(readRows({station}).message, "文件格式不正确，站位值超出范围");
     EXPECT_EQ(readRows({width}).message, "文件格式不正确，宽度值只能是2.5，3.5,5.0,7.5,10.0");
-    EXPECT_EQ(readRows({width}, ProgramScreen::Editor).message, "文件格式不正确，宽度值只能是2.5,3.5,5.0,7.5,10.0");
+    EXPECT_EQ(readRows({width}, ProgramScreen::Editor).message,
+              "文件格式不正确，宽度值只能是2.5,3.5,5.0,7.5,10.0");
     EXPECT_EQ(readRows({command}).message, "文件格式不正确，命令没有定义");
 
     for (double pitch : {2.5, 3.5, 5.0, 7.5, 10.0}) {
@@ -257,13 +263,15 @@ TEST_F(ProgramFileTest, UnreadableFilesLeaveTheProgramEmpty) {
     const auto dir = freshDir("unreadable");
     program.append(record(1, 1, "old", ProgramCommand::Check));
     std::ofstream(dir / "empty.xls").close();
-    ProgramReadResult result = readProgramFile((dir / "empty.xls").string(), program, ProgramScreen::MainWindow);
+    ProgramReadResult result =
+        readProgramFile((dir / "empty.xls").string(), program, ProgramScreen::MainWindow);
     EXPECT_EQ(result.outcome, ProgramReadResult::Outcome::Unreadable);
     EXPECT_NE(result.message.find("empty.xls"), std::string::npos);
     EXPECT_EQ(program.count(), 0);
 
     ProgramList valid;
-    for (int i = 1; i <= 200; ++i) valid.append(record(i, 1 + i % 12, "part" + std::to_string(i), ProgramCommand::Check));
+    for (int i = 1; i <= 200; ++i)
+        valid.append(record(i, 1 + i % 12, "part" + std::to_string(i), ProgramCommand::Check));
     ASSERT_TRUE(writeProgramFile((dir / "full.xls").string(), valid));
     std::ifstream in(dir / "full.xls", std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -271,8 +279,9 @@ TEST_F(ProgramFileTest, UnreadableFilesLeaveTheProgramEmpty) {
     result = readProgramFile((dir / "half.xls").string(), program, ProgramScreen::MainWindow);
     EXPECT_NE(result.outcome, ProgramReadResult::Outcome::Loaded);
     EXPECT_EQ(program.count(), 0);
-    EXPECT_EQ(readProgramFile((dir / "missing.xls").string(), program, ProgramScreen::MainWindow).outcome,
-              ProgramReadResult::Outcome::Unreadable);
+    EXPECT_EQ(
+        readProgramFile((dir / "missing.xls").string(), program, ProgramScreen::MainWindow).outcome,
+        ProgramReadResult::Outcome::Unreadable);
 }
 
 TEST(ProgramFilePath, ExtensionBecomesXls) {
@@ -282,7 +291,8 @@ TEST(ProgramFilePath, ExtensionBecomesXls) {
     EXPECT_EQ(programFilePath("/data/plan."), "/data/plan.xls");
     EXPECT_EQ(programFilePath("/data/text.t"), "/data/text.xls");  // stops at the dot
     EXPECT_EQ(programFilePath("/data/plan.v2.xlsx"), "/data/plan.v2.xls");
-    EXPECT_EQ(programFilePath("/da.ta/plan"), "/da.ta/plan.xls");  // a dot of a folder is no extension
+    EXPECT_EQ(programFilePath("/da.ta/plan"),
+              "/da.ta/plan.xls");  // a dot of a folder is no extension
     EXPECT_EQ(programFilePath("plan.txt"), "plan.xls");
 }
 
@@ -314,8 +324,10 @@ TEST_F(ProgramFileTest, OpenAndSaveActionsShowTheirMessages) {
     EXPECT_TRUE(std::filesystem::exists(dir / "plan.xls"));
     EXPECT_FALSE(std::filesystem::exists(dir / "plan.txt"));
 
-    EXPECT_FALSE(saveProgram((dir / "no-folder" / "x.xls").string(), program, ProgramScreen::MainWindow));
-    EXPECT_FALSE(saveProgram((dir / "no-folder" / "x.xls").string(), program, ProgramScreen::Editor));
+    EXPECT_FALSE(
+        saveProgram((dir / "no-folder" / "x.xls").string(), program, ProgramScreen::MainWindow));
+    EXPECT_FALSE(
+        saveProgram((dir / "no-folder" / "x.xls").string(), program, ProgramScreen::Editor));
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0], "Failure to save plug-data to file");
     EXPECT_EQ(messages[1], "Failure to save plugin data to file");
@@ -326,7 +338,8 @@ TEST_F(ProgramFileTest, OpenAndSaveActionsShowTheirMessages) {
     ASSERT_EQ(opened.count(), 2);
     EXPECT_EQ(*opened.at(0), *program.at(0));
     EXPECT_EQ(opened.at(1)->field(kFieldCommand), "stop");
-    EXPECT_EQ(opened.at(1)->field(kFieldAngle), "0.000");  // the reader's formatting of the closing record
+    EXPECT_EQ(opened.at(1)->field(kFieldAngle),
+              "0.000");  // the reader's formatting of the closing record
     EXPECT_EQ(opened.path(), (dir / "plan.xls").string());
     EXPECT_TRUE(messages.empty());
     EXPECT_FALSE(openProgram((dir / "missing.xls").string(), opened, ProgramScreen::MainWindow));

@@ -59,8 +59,8 @@ TEST_F(ProgramTest, CommandWordsTranslateIntoTheDisplayLanguage) {
     EXPECT_EQ(translateCommand("stop"), "停止");
     EXPECT_EQ(translateCommand("停止"), "停止");
     int words = 0;
-    for (const char* word : {"check", "break", "uncheck", "mark", "stop", "continue", "插件检测", "跳过",
-                             "插件不检测", "MARK点", "停止", "继续"}) {
+    for (const char* word : {"check", "break", "uncheck", "mark", "stop", "continue", "插件检测",
+                             "跳过", "插件不检测", "MARK点", "停止", "继续"}) {
         words += isCommandWord(word) ? 1 : 0;
     }
     EXPECT_EQ(words, 12);
@@ -112,12 +112,12 @@ TEST_F(ProgramTest, ListOwnsItsRecordsAndKeepsThePath) {
 
 TEST_F(ProgramTest, RecordsTheProgramMakes) {
     const InsertionRecord mark = makeMarkRecord(4, 12.3456, -7.0, 7.5);
-    EXPECT_EQ(mark.fields(), (std::array<std::string, 12>{"4", "12.346", "-7.000", "0", "1", "", "", "", "7.5", "0",
-                                                          "mark", ""}));
+    EXPECT_EQ(mark.fields(), (std::array<std::string, 12>{"4", "12.346", "-7.000", "0", "1", "", "",
+                                                          "", "7.5", "0", "mark", ""}));
     useChinese();
     const InsertionRecord closing = makeClosingRecord(9, {100.5, 2.25});
-    EXPECT_EQ(closing.fields(), (std::array<std::string, 12>{"9", "100.500", "2.250", "0", "1", "", "", "", "2.5",
-                                                             "0", "停止", ""}));
+    EXPECT_EQ(closing.fields(), (std::array<std::string, 12>{"9", "100.500", "2.250", "0", "1", "",
+                                                             "", "", "2.5", "0", "停止", ""}));
 }
 
 TEST_F(ProgramTest, SavingAppendsTheClosingRecordOnce) {
@@ -158,17 +158,17 @@ TEST_F(ProgramTest, StationEditsFollowTheListViewRule) {
     EXPECT_TRUE(editStation(program, 1, " 1 "));
     EXPECT_EQ(program.at(1)->field(kFieldStation), "1");
     EXPECT_EQ(rebuilds, 2);
-    EXPECT_FALSE(editStation(program, 0, "12"));   // same value
-    EXPECT_FALSE(editStation(program, 0, "13"));   // out of range
-    EXPECT_FALSE(editStation(program, 0, "0"));    // 0 only comes from a file
+    EXPECT_FALSE(editStation(program, 0, "12"));  // same value
+    EXPECT_FALSE(editStation(program, 0, "13"));  // out of range
+    EXPECT_FALSE(editStation(program, 0, "0"));   // 0 only comes from a file
     EXPECT_FALSE(editStation(program, 0, "2.5"));
     EXPECT_FALSE(editStation(program, 0, "5x"));
     EXPECT_FALSE(editStation(program, 0, ""));
-    EXPECT_FALSE(editStation(program, 2, "4"));    // a mark record
+    EXPECT_FALSE(editStation(program, 2, "4"));  // a mark record
     EXPECT_FALSE(editStation(program, 9, "4"));
-    EXPECT_TRUE(editStation(program, 3, "5"));     // from 0 to a real station
+    EXPECT_TRUE(editStation(program, 3, "5"));  // from 0 to a real station
     EXPECT_EQ(rebuilds, 3);
     EXPECT_EQ(program.at(0)->field(kFieldStation), "12");
     setChainFeedPlanRebuild(nullptr);
-    EXPECT_TRUE(editStation(program, 3, "6"));     // no plan installed: still edited
+    EXPECT_TRUE(editStation(program, 3, "6"));  // no plan installed: still edited
 }

@@ -19,7 +19,8 @@ namespace corvane {
 // Readable failure output.
 inline void PrintTo(const InsertionRecord& record, std::ostream* out) {
     *out << "{";
-    for (const auto& field : record.fields()) *out << '"' << field << "\" ";
+    for (const auto& field : record.fields())
+        *out << '"' << field << "\" ";
     *out << "}";
 }
 }  // namespace corvane
@@ -27,13 +28,14 @@ inline void PrintTo(const InsertionRecord& record, std::ostream* out) {
 namespace program_test {
 
 class ProgramTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         corvane::machineState().Language = corvane::kEnglish;
-        corvane::platform::setMessageBoxSink([this](const corvane::platform::MessageBoxRequest& request) {
-            messages.push_back(request.text);
-            return true;
-        });
+        corvane::platform::setMessageBoxSink(
+            [this](const corvane::platform::MessageBoxRequest& request) {
+                messages.push_back(request.text);
+                return true;
+            });
     }
     void TearDown() override {
         corvane::platform::setMessageBoxSink(nullptr);
@@ -53,10 +55,12 @@ protected:
 
     // A record with the given station, name and command word.
     static corvane::InsertionRecord record(int no, int station, const std::string& name,
-                                           corvane::ProgramCommand command, const std::string& batch = "",
+                                           corvane::ProgramCommand command,
+                                           const std::string& batch = "",
                                            const std::string& width = "5.0") {
-        return corvane::InsertionRecord({std::to_string(no), "10.000", "20.000", "0.000", std::to_string(station),
-                                         "FP", name, "N", width, "3.000", corvane::commandWord(command), batch});
+        return corvane::InsertionRecord({std::to_string(no), "10.000", "20.000", "0.000",
+                                         std::to_string(station), "FP", name, "N", width, "3.000",
+                                         corvane::commandWord(command), batch});
     }
 
     std::vector<std::string> messages;

@@ -1,9 +1,9 @@
 // Station rows, replacing a station, batch numbers, and the verify-stations
 // dialogue with its three-scan rule.
+#include "program/station_list.h"
 #include "platform/message_target.h"
 #include "platform/window_messages.h"
 #include "program/material_verification.h"
-#include "program/station_list.h"
 #include "program_test_support.h"
 
 using namespace corvane;
@@ -12,7 +12,7 @@ using program_test::ProgramTest;
 namespace {
 
 class StationTest : public ProgramTest {
-protected:
+  protected:
     void SetUp() override {
         ProgramTest::SetUp();
         materialVerificationFlags().batchNumbersComplete = true;
@@ -20,7 +20,8 @@ protected:
         materialVerificationFlags().setLastMessage("");
         target.bindToCurrentThread();
         target.setHandler([this](uint32_t message, uintptr_t wParam, intptr_t) {
-            if (message == MSG_STATIONS_VERIFIED) reports.push_back(static_cast<int>(wParam));
+            if (message == MSG_STATIONS_VERIFIED)
+                reports.push_back(static_cast<int>(wParam));
             return intptr_t{0};
         });
     }
@@ -46,10 +47,10 @@ TEST_F(StationTest, RowsShowTheLastRunOfEqualNames) {
     program.append(record(4, 3, "A", ProgramCommand::Check));
     program.append(record(5, 3, "A", ProgramCommand::Check));
     program.append(record(6, 3, "A", ProgramCommand::Check));
-    program.append(record(7, 5, "C", ProgramCommand::Mark));    // not an insertion
-    program.append(record(8, 6, "D", ProgramCommand::Break));   // not an insertion
-    program.append(record(9, 0, "E", ProgramCommand::Check));   // station 0 does not count
-    program.append(record(10, 13, "F", ProgramCommand::Check)); // beyond the chain: left out
+    program.append(record(7, 5, "C", ProgramCommand::Mark));     // not an insertion
+    program.append(record(8, 6, "D", ProgramCommand::Break));    // not an insertion
+    program.append(record(9, 0, "E", ProgramCommand::Check));    // station 0 does not count
+    program.append(record(10, 13, "F", ProgramCommand::Check));  // beyond the chain: left out
     table.build(program, false);
     const StationRow& three = table.row(3);
     EXPECT_EQ(three.name, "A");
@@ -104,7 +105,8 @@ TEST_F(StationTest, ReplaceMovesEveryRecordOfTheStation) {
     EXPECT_FALSE(table.programChanged());
     ASSERT_EQ(table.replaceStation(program, 4, 9, true), StationTable::ReplaceResult::Replaced);
     EXPECT_TRUE(table.programChanged());
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(program.at(i)->field(kFieldStation), "9") << i;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(program.at(i)->field(kFieldStation), "9") << i;
     EXPECT_EQ(program.at(3)->field(kFieldStation), "7");
     EXPECT_EQ(table.row(9).name, "A");
     EXPECT_EQ(table.row(9).counts, 1);
@@ -118,7 +120,8 @@ TEST_F(StationTest, ReplaceMovesEveryRecordOfTheStation) {
     EXPECT_EQ(table.replaceStation(program, 9, 13, true), StationTable::ReplaceResult::OutOfRange);
     useChinese();
     EXPECT_EQ(replaceStationMessage(StationTable::ReplaceResult::OutOfRange), "站位值超出范围");
-    EXPECT_EQ(replaceStationMessage(StationTable::ReplaceResult::TargetInUse), "该站位已经被使用，请选择没有使用的站位");
+    EXPECT_EQ(replaceStationMessage(StationTable::ReplaceResult::TargetInUse),
+              "该站位已经被使用，请选择没有使用的站位");
     EXPECT_EQ(program.at(0)->field(kFieldStation), "9");  // refusals changed nothing
 }
 
@@ -150,13 +153,16 @@ TEST_F(StationTest, ThreeWrongScansEndTheVerification) {
     EXPECT_TRUE(verification.running());
 
     EXPECT_EQ(verification.submitScan("LOT-1"), StationVerification::ScanResult::Rescan);
-    EXPECT_EQ(verification.statusLine(), "The batch number of materials is incorrect. Please check the materials. LOT-1");
+    EXPECT_EQ(verification.statusLine(),
+              "The batch number of materials is incorrect. Please check the materials. LOT-1");
     EXPECT_TRUE(verification.showRescanLine());
     EXPECT_TRUE(verification.awaitingScan());
-    EXPECT_EQ(verification.submitScan("lot-7"), StationVerification::ScanResult::Rescan);  // case matters
+    EXPECT_EQ(verification.submitScan("lot-7"),
+              StationVerification::ScanResult::Rescan);  // case matters
     EXPECT_EQ(verification.submitScan("LOT-3"), StationVerification::ScanResult::Failed);
     EXPECT_EQ(verification.statusLine(), "Three consecutive scans were incorrect, LOT-3");
-    EXPECT_EQ(materialVerificationFlags().lastMessage(), "Three consecutive scans were incorrect, LOT-3");
+    EXPECT_EQ(materialVerificationFlags().lastMessage(),
+              "Three consecutive scans were incorrect, LOT-3");
     EXPECT_FALSE(verification.running());
     EXPECT_FALSE(verification.awaitingScan());
     EXPECT_FALSE(materialVerificationFlags().batchVerified);
@@ -235,7 +241,8 @@ TEST_F(StationTest, EntryFieldComparesTheSameWay) {
     verification.verify("", {3}, kVerifyByScanning, table, true);
     ASSERT_TRUE(verification.entryFieldEnabled());
     EXPECT_FALSE(verification.submitEntry("L4"));
-    EXPECT_EQ(verification.statusLine(), "The batch number of materials is incorrect. Please check the materials. L4");
+    EXPECT_EQ(verification.statusLine(),
+              "The batch number of materials is incorrect. Please check the materials. L4");
     EXPECT_TRUE(verification.entryFieldEnabled());
     EXPECT_TRUE(verification.submitEntry("L3"));
     EXPECT_FALSE(verification.entryFieldEnabled());

@@ -21,9 +21,12 @@ struct Record {
 };
 
 uint16_t u16(const std::string& s, size_t at) {
-    return static_cast<uint16_t>(static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8);
+    return static_cast<uint16_t>(static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1])
+                                                                   << 8);
 }
-uint32_t u32(const std::string& s, size_t at) { return u16(s, at) | static_cast<uint32_t>(u16(s, at + 2)) << 16; }
+uint32_t u32(const std::string& s, size_t at) {
+    return u16(s, at) | static_cast<uint32_t>(u16(s, at + 2)) << 16;
+}
 
 // The "Workbook" stream of a compound file.
 std::string workbookStream(const std::string& file) {
@@ -37,7 +40,8 @@ std::string workbookStream(const std::string& file) {
         if (stream != nullptr) {
             const auto size = static_cast<size_t>(gsf_input_size(stream));
             bytes.resize(size);
-            if (size > 0) gsf_input_read(stream, size, reinterpret_cast<guint8*>(bytes.data()));
+            if (size > 0)
+                gsf_input_read(stream, size, reinterpret_cast<guint8*>(bytes.data()));
             g_object_unref(stream);
         }
         g_object_unref(ole);
@@ -90,8 +94,10 @@ TEST(Biff8Layout, RecordsSheetOffsetsAndStringIndexAreConsistent) {
             EXPECT_EQ(u16(stream, at + 6), 0x0010);
             ++sheetsSeen;
         }
-        if (record.type == 0x00FC) uniqueStrings = u32(record.body, 4);
-        if (record.type == 0x003C) ++continues;
+        if (record.type == 0x00FC)
+            uniqueStrings = u32(record.body, 4);
+        if (record.type == 0x003C)
+            ++continues;
         if (record.type == 0x00FF) {  // EXTSST: each entry's two offsets agree
             for (size_t e = 2; e + 8 <= record.body.size(); e += 8) {
                 const uint32_t streamPos = u32(record.body, e);

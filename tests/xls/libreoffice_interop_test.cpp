@@ -11,13 +11,15 @@
 
 namespace {
 
-bool haveSoffice() { return std::system("command -v soffice >/dev/null 2>&1") == 0; }
+bool haveSoffice() {
+    return std::system("command -v soffice >/dev/null 2>&1") == 0;
+}
 
 // Runs soffice headless with a private profile so parallel runs do not meet.
 bool soffice(const std::filesystem::path& dir, const std::string& arguments) {
-    const std::string command = "cd '" + dir.string() + "' && timeout 240 soffice -env:UserInstallation=file://" +
-                                (dir / "profile").string() + " --headless --norestore " + arguments +
-                                " >soffice.log 2>&1";
+    const std::string command =
+        "cd '" + dir.string() + "' && timeout 240 soffice -env:UserInstallation=file://" +
+        (dir / "profile").string() + " --headless --norestore " + arguments + " >soffice.log 2>&1";
     return std::system(command.c_str()) == 0;
 }
 
@@ -43,7 +45,8 @@ std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
             rows.back().push_back(field);
             field.clear();
         } else if (c == '\n' || c == '\r') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
             rows.back().push_back(field);
             field.clear();
             rows.emplace_back();
@@ -52,8 +55,10 @@ std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
         }
         any = true;
     }
-    if (!field.empty() || (!rows.back().empty())) rows.back().push_back(field);
-    if (rows.back().empty()) rows.pop_back();
+    if (!field.empty() || (!rows.back().empty()))
+        rows.back().push_back(field);
+    if (rows.back().empty())
+        rows.pop_back();
     (void)any;
     return rows;
 }
@@ -61,9 +66,10 @@ std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
 }  // namespace
 
 class LibreOfficeInterop : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        if (!haveSoffice()) GTEST_SKIP() << "LibreOffice (soffice) is not installed: interop check skipped";
+        if (!haveSoffice())
+            GTEST_SKIP() << "LibreOffice (soffice) is not installed: interop check skipped";
     }
 };
 
@@ -88,7 +94,8 @@ TEST_F(LibreOfficeInterop, CalcConvertsAWrittenWorkbookToTheSameCells) {
         sheet->writeNum(r, 2, r * 2);
     }
     ASSERT_TRUE(book->save((dir / "written.xls").string()));
-    ASSERT_TRUE(soffice(dir, "--convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1' written.xls"))
+    ASSERT_TRUE(
+        soffice(dir, "--convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1' written.xls"))
         << xls_test::readBytes(dir / "soffice.log");
     const auto rows = parseCsv(xls_test::readBytes(dir / "written.csv"));
     ASSERT_EQ(rows.size(), 200u);

@@ -132,9 +132,12 @@ TEST(Book, TextLongerThanTheLimitFailsTheSave) {
     sheet->writeStr(0, 0, std::string(xls::kMaxTextLength, 'a'));
     sheet->writeStr(1, 0, std::string(xls::kMaxTextLength, 'a') + "中");
     EXPECT_FALSE(book->save((dir / "long.xls").string()));
-    EXPECT_NE(book->errorMessage().find("row 2, column 1"), std::string::npos) << book->errorMessage();
-    sheet->writeStr(1, 0, std::string(xls::kMaxTextLength / 2, 'a') + std::string(xls::kMaxTextLength / 2 - 1, 'b') +
-                              "中");  // 8000 UTF-16 units in 12002 bytes
+    EXPECT_NE(book->errorMessage().find("row 2, column 1"), std::string::npos)
+        << book->errorMessage();
+    sheet->writeStr(1, 0,
+                    std::string(xls::kMaxTextLength / 2, 'a') +
+                        std::string(xls::kMaxTextLength / 2 - 1, 'b') +
+                        "中");  // 8000 UTF-16 units in 12002 bytes
     EXPECT_TRUE(book->save((dir / "long.xls").string())) << book->errorMessage();
     auto loaded = xls::createBook();
     ASSERT_TRUE(loaded->load((dir / "long.xls").string()));
@@ -159,9 +162,13 @@ TEST(Book, SeveralSheetsKeepTheirOrderAndNames) {
 TEST(Book, InvalidUtf8IsReplacedNotRefused) {
     const auto dir = xls_test::freshDir("utf8");
     auto book = xls::createBook();
-    book->addSheet("Sheet1")->writeStr(0, 0, std::string("a\xff" "b"));
+    book->addSheet("Sheet1")->writeStr(0, 0,
+                                       std::string("a\xff"
+                                                   "b"));
     auto loaded = roundTrip(*book, dir / "u.xls");
-    EXPECT_STREQ(loaded->getSheet(0)->readStr(0, 0), "a\xEF\xBF\xBD" "b");
+    EXPECT_STREQ(loaded->getSheet(0)->readStr(0, 0),
+                 "a\xEF\xBF\xBD"
+                 "b");
 }
 
 TEST(Book, SaveFailuresAreReportedAndKeepTheOldFile) {
