@@ -38,11 +38,11 @@ std::string twoDecimals(double value) {
 Console::Console(const ProgramSource& program) : Console(program, Options{}) {}
 
 Console::Console(const ProgramSource& program, Options options)
-    : program_(program), options_(options), statistics_(std::make_unique<ProductionStatistics>()) {
+    : program_(program), options_(options), statistics_(productionStatistics()) {
     machineState().resetToDefaults();
     window_.bindToCurrentThread();
     window_.setHandler([this](uint32_t m, uintptr_t w, intptr_t l) { return handleMessage(m, w, l); });
-    context_ = std::make_unique<ProductionContext>(machineState(), settings_, window_, *statistics_,
+    context_ = std::make_unique<ProductionContext>(machineState(), settings_, window_, statistics_,
                                                    counters_, program_);
     chain_ = std::make_unique<ChainFeed>(*context_);
     context_->chain = chain_.get();
@@ -107,7 +107,10 @@ void Console::initialise() {
     settings_.ProductionSpeed = 90;
     state.SpeedFactor = 0.9;
     LoadMachineParameters();
-    statistics_->SetPlan(settings_.PlannedBoards.load(), settings_.PlannedHours.load());
+    // A new main window starts a new statistics record.
+    statistics_.CloseRecord();
+    statistics_.MarkStart();
+    statistics_.SetPlan(settings_.PlannedBoards.load(), settings_.PlannedHours.load());
     chain_->rebuildPlan();
     initialised_ = true;
     timersStarted_ = true;
@@ -168,23 +171,6 @@ void Console::setMainButtons(bool enabled) {
 
 // --- Commands ----------------------------------------------------------------
 
-void Console::closeWaitingTime() {
-    const int code = productionState_;
-    if (code < 0 || code == 0 || code == kAlarmSafeDoor) return;
-    const double seconds = platform::secondsSince(waitingSince_);
-    if (code == kAlarmStationError) {
-        statistics_->AddShortageWaiting(seconds);
-    } else if (code >= kAlarmWorkdeskLoad && code <= kAlarmWorkdeskNoPcb) {
-        statistics_->AddPassboardWaiting(seconds);
-    } else if (code == kAlarmPlugInFailureLeft || code == kAlarmPlugInFailureRight) {
-        statistics_->AddErrorInsertionWaiting(seconds);
-    } else {
-        // Every other fault, the paper cut error among them, waits as an
-        // other error: the alarm counted it as one.
-        statistics_->AddOtherErrorWaiting(seconds);
-    }
-}
-
 void Console::createWorkers() {
     if (!chainWorker_) {
         chainWorker_ = std::make_unique<platform::Worker>("chain feed", [this] { return chain_->run(*chainWorker_); });
@@ -243,10 +229,10 @@ void Console::Start() {
         setStatus(tr("The safe door was opened", "安全门被打开，机器暂停运行"));
         return;
     }
-    closeWaitingTime();
+    statistics_.CloseWaiting();
 
     state.AlarmCode = -1;
-    productionState_ = -1;
+    statistics_.SetProductionState(-1);
     view_.chainSelectorEnabled = false;
     view_.plannedCountEnabled = false;
     context_->runStartCounter = platform::Clock::performanceCounter();
@@ -362,7 +348,7 @@ void Console::Reset() {
 void Console::setPlannedCount(int boards) {
     const int value = std::max({boards, 1, machineState().BoardsProduced.load()});
     settings_.PlannedBoards = value;
-    statistics_->SetPlan(value, settings_.PlannedHours.load());
+    statistics_.SetPlan(value, settings_.PlannedHours.load());
     changed();
 }
 
@@ -401,7 +387,7 @@ bool Console::requestExit() {
     return true;
 }
 
-void Console::writeStatisticsReport() { statistics_->SaveAndClose(); }
+void Console::writeStatisticsReport() { lastReport_ = statistics_.SaveAndClose(); }
 
 // --- Window messages -----------------------------------------------------------
 
@@ -426,7 +412,10 @@ void Console::onAlarm(int code) {
     MachineState& state = machineState();
     const int language = state.Language.load();
     state.AlarmCode = code;
-    productionState_ = code;
+    statistics_.SetProductionState(code);
+    if (const auto kind = waitingKindOfAlarm(code)) {
+        statistics_.MarkWaitingStart(*kind);
+    }
     alarmHistory_.push_back(code);
     std::string text = alarmText(code, language);
     lastAlarmTick_ = platform::Clock::tickCount();
@@ -451,8 +440,7 @@ void Console::onAlarm(int code) {
     };
 
     if (code == kAlarmStationError) {
-        statistics_->CountShortageAlarm();
-        waitingSince_ = platform::Clock::performanceCounter();
+        statistics_.CountShortageAlarm();
         output(kOutBuzzer).On();
         const std::vector<int> bad = state.badStations();
         std::string stations, names, directions;
@@ -475,11 +463,9 @@ void Console::onAlarm(int code) {
         return;
     }
     if (code >= kAlarmWorkdeskLoad && code <= kAlarmWorkdeskNoPcb) {
-        statistics_->CountPassboardAlarm();
-        waitingSince_ = platform::Clock::performanceCounter();
+        statistics_.CountPassboardAlarm();
         output(kOutBuzzer).On();
     } else if (code == kAlarmPlugInFailureLeft || code == kAlarmPlugInFailureRight) {
-        waitingSince_ = platform::Clock::performanceCounter();
         const int current = state.CurrentRecord.load();
         if (current >= 1 && current <= program_.count()) {
             const ProductionRecord r = program_.record(current);
@@ -493,8 +479,7 @@ void Console::onAlarm(int code) {
             }
         }
     } else if (code > 0 && code != kAlarmSafeDoor) {
-        statistics_->CountOtherAlarm();
-        waitingSince_ = platform::Clock::performanceCounter();
+        statistics_.CountOtherAlarm();
     }
     if (code == kAlarmProductionComplete) {
         state.RunFinished = 1;
@@ -737,11 +722,7 @@ void Console::timer30ms() {
 
 void Console::timer1s() {
     MachineState& state = machineState();
-    statistics_->AddBootUpTime(1);
-    const bool stopped = state.StopRequest.load() || state.EmergencyStopActive.load();
-    if (stopped && productionState_ == -1) {
-        statistics_->AddStandbyTime(1);
-    }
+    statistics_.ClockTick(1.0);
     const int alarm = state.AlarmCode.load();
     if (alarm > 0 && buzzerEnabled_ && platform::Clock::tickCount() - lastAlarmTick_ < kBuzzerPatternMs) {
         buzzerPhase_ = !buzzerPhase_;

@@ -17,6 +17,7 @@
 
 #include "platform/message_target.h"
 #include "production/production_context.h"
+#include "stats/production_statistics.h"
 
 namespace corvane::platform {
 class Worker;
@@ -27,7 +28,6 @@ namespace corvane {
 class BoardTransport;
 class ChainFeed;
 class ProductionCycle;
-class ProductionStatistics;
 class ResetWorker;
 
 // What the console shows; the screen redraws from it.
@@ -109,7 +109,7 @@ public:
     // --- State -------------------------------------------------------------
     platform::MessageTarget& window() { return window_; }
     ProductionSettings& settings() { return settings_; }
-    ProductionStatistics& statistics() { return *statistics_; }
+    ProductionStatistics& statistics() { return statistics_; }
     ProductionCounters& counters() { return counters_; }
     ChainFeed& chain() { return *chain_; }
     ProductionContext& context() { return *context_; }
@@ -134,8 +134,9 @@ public:
     int productionSuspended() const;
     int chainFeedSuspended() const;
     bool workersCreated() const { return productionWorker_ != nullptr; }
-    // The production state code of the statistics (the last alarm).
-    int productionStateCode() const { return productionState_; }
+    // The last statistics report written (at a new run, Exit or the
+    // statistics message).
+    const std::optional<ReportResult>& lastReport() const { return lastReport_; }
     // Every alarm code the window received, in order.
     const std::vector<int>& alarmHistory() const { return alarmHistory_; }
 
@@ -153,7 +154,6 @@ private:
     void setStatus(const std::string& text);
     void changed();
     void createWorkers();
-    void closeWaitingTime();
     void towerLamps();
     void physicalButtons();
     void safeDoor();
@@ -167,7 +167,7 @@ private:
     Options options_;
     platform::MessageTarget window_;
     ProductionSettings settings_;
-    std::unique_ptr<ProductionStatistics> statistics_;
+    ProductionStatistics& statistics_;
     ProductionCounters counters_;
     std::unique_ptr<ProductionContext> context_;
     std::unique_ptr<ChainFeed> chain_;
@@ -196,9 +196,8 @@ private:
     bool verificationPending_ = false;
     std::vector<int> stationsToVerify_;
     std::vector<int> alarmHistory_;
-    int productionState_ = -1;
     uint32_t lastAlarmTick_ = 0;
-    int64_t waitingSince_ = 0;  // moment stored by the last alarm
+    std::optional<ReportResult> lastReport_;
     int resetAxesDone_ = 0;
     bool greenBlink_ = false;
     // Push-button edges and the stopped-time counter of the 30 ms timer.

@@ -226,7 +226,6 @@ private:
     ProgramListSource source_;
     Console console_;
     ProgramList& program_;
-    std::optional<std::string> reportFile_;
 };
 
 bool Run::reset() {
@@ -361,8 +360,9 @@ Json Run::report(Outcome outcome, double simSeconds, double wallSeconds, double 
     j["boards_produced"] = state.BoardsProduced.load();
     j["boards_delivered"] = m.boardsDelivered();
     j["inserted"] = counters.inserted();
-    j["successes"] = console_.statistics().successes();
-    j["failures"] = console_.statistics().failures();
+    const StatisticsRecord statistics = console_.statistics().Current();
+    j["successes"] = statistics.successes;
+    j["failures"] = statistics.failures;
     j["alarms"] = console_.alarmHistory();
     j["last_status"] = console_.view().status;
     j["needs_reset"] = console_.settings().NeedsReset.load() != 0;
@@ -387,7 +387,10 @@ Json Run::report(Outcome outcome, double simSeconds, double wallSeconds, double 
         insertions.push_back(board.insertedStations);
     }
     j["insertions"] = insertions;
-    j["report_file"] = reportFile_ ? Json(*reportFile_) : Json(nullptr);
+    // The run ends as the operator ends the day: Exit writes the report.
+    console_.requestExit();
+    const auto& written = console_.lastReport();
+    j["report_file"] = written && written->written ? Json(written->file.string()) : Json(nullptr);
     return j;
 }
 

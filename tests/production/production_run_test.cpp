@@ -61,9 +61,9 @@ TEST_F(ProductionTest, BoardsGetTheProgramsComponentsInProgramOrder) {
 
     // The counts agree with what the head did.
     EXPECT_EQ(console.counters().inserted(), 8);
-    EXPECT_EQ(console.statistics().inserts(), 8);
-    EXPECT_EQ(console.statistics().successes(), 8);
-    EXPECT_EQ(console.statistics().boardsProduced(), 2);
+    EXPECT_EQ(console.statistics().Current().inserts, 8);
+    EXPECT_EQ(console.statistics().Current().successes, 8);
+    EXPECT_EQ(console.statistics().Current().boardsProduced, 2);
     EXPECT_EQ(console.counters().station(2).attempted, 4);
     EXPECT_EQ(console.counters().station(11).succeeded, 2);
     EXPECT_EQ(console.counters().footprints().at("R-0207").attempted, 4);
@@ -187,8 +187,8 @@ TEST_F(ProductionTest, LeadFailuresRaiseTheirAlarmsAndStartGoesOn) {
     EXPECT_EQ(console.alarmHistory(),
               (std::vector<int>{kAlarmPlugInFailureLeft, kAlarmPlugInFailureRight,
                                 kAlarmPlugInFailureRight, kAlarmProductionComplete}));
-    EXPECT_EQ(console.statistics().failures(), 2);
-    EXPECT_EQ(console.statistics().successes(), 1);
+    EXPECT_EQ(console.statistics().Current().failures, 2);
+    EXPECT_EQ(console.statistics().Current().successes, 1);
     EXPECT_EQ(console.counters().station(1).failed, 1);
     EXPECT_EQ(console.counters().station(5).succeeded, 1);
     EXPECT_EQ(console.stationsToVerify(), (std::vector<int>{1, 3}));
@@ -228,5 +228,5 @@ TEST_F(ProductionTest, EmergencyStopMidBoardLosesAndDoublesNothing) {
     EXPECT_EQ(machineState().BoardsProduced.load(), 2);
     EXPECT_EQ(machine().boardsDelivered(), 2);
     EXPECT_EQ(console.counters().inserted(), static_cast<int>(machine().insertions().size()));
-    EXPECT_EQ(console.statistics().inserts(), 8);
+    EXPECT_EQ(console.statistics().Current().inserts, 8);
 }
