@@ -73,10 +73,7 @@ Console::~Console() {
                                               resetWorker_.get(), loadLiftWorker_.get(),
                                               unloadLiftWorker_.get(), latchWorker_.get()};
     for (platform::Worker* w : workers) {
-        if (w == nullptr) continue;
-        if (w->suspendedFlag().load()) {
-            w->resume();
-        }
+        if (w != nullptr) w->release();
     }
     for (platform::Worker* w : workers) {
         if (w == nullptr) continue;

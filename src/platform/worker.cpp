@@ -18,7 +18,7 @@ Worker::~Worker() {
 void Worker::run(std::function<int()> body) {
     {
         std::unique_lock lock(mutex_);
-        resumed_.wait(lock, [this] { return permit_; });
+        resumed_.wait(lock, [this] { return permit_ || released_; });
         permit_ = false;
         wantsToWait_ = false;
     }
@@ -33,6 +33,14 @@ void Worker::resume() {
             return;
         }
         permit_ = true;
+    }
+    resumed_.notify_all();
+}
+
+void Worker::release() {
+    {
+        std::lock_guard lock(mutex_);
+        released_ = true;
     }
     resumed_.notify_all();
 }
@@ -52,7 +60,7 @@ void Worker::suspendSelf() {
     // follows the flag always finds us.
     wantsToWait_ = true;
     suspendedFlag_.store(1);
-    resumed_.wait(lock, [this] { return permit_; });
+    resumed_.wait(lock, [this] { return permit_ || released_; });
     permit_ = false;
     wantsToWait_ = false;
 }

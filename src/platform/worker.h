@@ -42,6 +42,10 @@ public:
     // Called by the body on its own thread: flag := 1, then wait for resume().
     void suspendSelf();
 
+    // Program exit: the thread is resumed now and never waits in a pause
+    // again, so a body that pauses after its owner's last look still ends.
+    void release();
+
     bool finished() const { return finished_.load(); }
     // Waits up to `ms` clock milliseconds for the body to return.
     bool waitFinished(double ms) const;
@@ -58,6 +62,7 @@ private:
     std::condition_variable resumed_;
     bool wantsToWait_ = true;  // in (or entering) a pause; starts paused
     bool permit_ = false;      // a resume has arrived for that pause
+    bool released_ = false;    // exit: no more pauses
     std::thread thread_;
 };
 

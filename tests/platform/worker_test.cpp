@@ -105,3 +105,32 @@ TEST(Worker, ResumeWhileRunningDoesNothing) {
     worker.clearFlagAndResume();
     EXPECT_TRUE(worker.waitFinished(2000));
 }
+
+TEST(Worker, ReleaseEndsAWorkerThatPausesAfterwards) {
+    std::atomic<bool> quit{false};
+    std::atomic<bool> go{false};
+    Worker* self = nullptr;
+    Worker worker("late", [&] {
+        while (!go) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        self->suspendSelf();  // pauses after the owner's last look
+        return quit ? 1 : 2;
+    });
+    self = &worker;
+    worker.clearFlagAndResume();
+    quit = true;
+    worker.release();
+    go = true;
+    EXPECT_TRUE(worker.waitFinished(2000));
+    EXPECT_EQ(worker.exitCode(), 1);
+
+    // A worker that never started runs its body once and ends.
+    std::atomic<int> runs{0};
+    {
+        Worker never("never", [&] {
+            ++runs;
+            return 0;
+        });
+        never.release();
+    }
+    EXPECT_EQ(runs, 1);
+}
