@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -31,15 +32,20 @@ int main(int argc, char** argv) {
     // insertion points, followed by the closing record.
     ProgramList& program = programList();
     const int stations[] = {3, 7, 1, 12, 5, 9, 2, 11, 6, 4, 10, 8};
+    auto record = [](const std::vector<std::string>& fields) {
+        InsertionRecord r;
+        for (int i = 0; i < kRecordFieldCount; ++i) r.setField(i, fields[static_cast<size_t>(i)]);
+        return r;
+    };
     char x[32], y[32];
     for (int k = 0; k < 50; ++k) {
         std::snprintf(x, sizeof x, "%.3f", 20.0 + 8.0 * (k % 10));
         std::snprintf(y, sizeof y, "%.3f", 10.0 + 12.0 * (k / 10));
-        program.append(InsertionRecord({std::to_string(k + 1), x, y, k % 3 == 0 ? "90.000" : "0.000",
-                                        std::to_string(stations[k % 12]), "R-0207", "R", "N", "5.0",
-                                        "3.000", k % 4 == 0 ? "uncheck" : "check", ""}));
+        program.append(record({std::to_string(k + 1), x, y, k % 3 == 0 ? "90.000" : "0.000",
+                               std::to_string(stations[k % 12]), "R-0207", "R", "N", "5.0", "3.000",
+                               k % 4 == 0 ? "uncheck" : "check", ""}));
     }
-    program.append(InsertionRecord({"51", "0.000", "0.000", "0", "1", "", "", "", "2.5", "0", "stop", ""}));
+    program.append(record({"51", "0.000", "0.000", "0", "1", "", "", "", "2.5", "0", "stop", ""}));
 
     cli::SimulationOptions options;
     options.boards = boards;
@@ -60,5 +66,5 @@ int main(int argc, char** argv) {
     std::printf("processor time               %.2f s\n", cpu);
     std::printf("processor s per sim minute   %.3f\n", sim > 0 ? cpu / (sim / 60.0) : 0.0);
     std::filesystem::remove_all(home);
-    return result["outcome"] == "complete" ? 0 : 1;
+    return result["outcome"].get<std::string>() == "complete" ? 0 : 1;
 }
