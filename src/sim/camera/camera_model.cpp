@@ -17,27 +17,27 @@ constexpr size_t kLogLimit = 100000;
 
 }  // namespace
 
-CameraModel::CameraModel(const ModelSpec& spec)
-    : spec_(spec), scene_(std::make_unique<TestPatternScene>()) {
-    periodUs_ = static_cast<uint32_t>(1'000'000 / std::max(spec.defaultFramesPerSecond, 1));
-    switch (spec.form) {
+CameraModel::CameraModel(const ModelSpec& model)
+    : model_(model), scene_(std::make_unique<TestPatternScene>()) {
+    periodUs_ = static_cast<uint32_t>(1'000'000 / std::max(model.defaultFramesPerSecond, 1));
+    switch (model.form) {
         case RegisterForm::Standard:
-            regs_[0x00] = spec.sensorId;
+            regs_[0x00] = model.sensorId;
             regs_[0x01] = 12;
             regs_[0x02] = 20;
-            regs_[0x03] = static_cast<uint16_t>(spec.maxHeight - 1);
-            regs_[0x04] = static_cast<uint16_t>(spec.maxWidth - 1);
+            regs_[0x03] = static_cast<uint16_t>(model.maxHeight - 1);
+            regs_[0x04] = static_cast<uint16_t>(model.maxWidth - 1);
             for (uint8_t r : {0x35, 0x2B, 0x2E, 0x2D, 0x2C}) {
                 regs_[r] = 8;
             }
-            regs_[0x09] = static_cast<uint16_t>(spec.maxHeight);
+            regs_[0x09] = static_cast<uint16_t>(model.maxHeight);
             break;
         case RegisterForm::K1:
-            regs_[0x00] = spec.sensorId;
+            regs_[0x00] = model.sensorId;
             regs_[0x01] = 1;
             regs_[0x02] = 4;
-            regs_[0x03] = static_cast<uint16_t>(spec.maxHeight);
-            regs_[0x04] = static_cast<uint16_t>(spec.maxWidth);
+            regs_[0x03] = static_cast<uint16_t>(model.maxHeight);
+            regs_[0x04] = static_cast<uint16_t>(model.maxWidth);
             regs_[0x0D] = 0x0300;
             regs_[0x35] = 16;
             regs_[0x09] = 480;
@@ -47,18 +47,18 @@ CameraModel::CameraModel(const ModelSpec& spec)
                 bytes_[a] = static_cast<uint8_t>(v >> 8);
                 bytes_[static_cast<uint16_t>(a + 1)] = static_cast<uint8_t>(v);
             };
-            set16(0x0000, spec.sensorId);
+            set16(0x0000, model.sensorId);
             set16(0x0344, 112);
             set16(0x0346, 8);
-            set16(0x034A, static_cast<uint16_t>(spec.maxHeight + 7));
-            set16(0x034C, static_cast<uint16_t>(spec.maxWidth));
+            set16(0x034A, static_cast<uint16_t>(model.maxHeight + 7));
+            set16(0x034C, static_cast<uint16_t>(model.maxWidth));
             break;
         }
         case RegisterForm::WideAddress:
             // Column window in units of 8: high byte end - 1, low byte start.
-            wide_[256] = static_cast<uint16_t>(((spec.maxWidth / 8 - 1) & 0xFF) << 8);
+            wide_[256] = static_cast<uint16_t>(((model.maxWidth / 8 - 1) & 0xFF) << 8);
             wide_[257] = 0;
-            wide_[258] = static_cast<uint16_t>(spec.maxHeight - 1);
+            wide_[258] = static_cast<uint16_t>(model.maxHeight - 1);
             break;
     }
 }
@@ -113,7 +113,7 @@ uint8_t CameraModel::byteGet(uint16_t address) const {
 }
 
 uint16_t CameraModel::wideGet(uint16_t address) const {
-    if (spec_.form == RegisterForm::ByteWide) {
+    if (model_.form == RegisterForm::ByteWide) {
         return static_cast<uint16_t>(byteGet(address) << 8 | byteGet(static_cast<uint16_t>(address + 1)));
     }
     auto it = wide_.find(address);
@@ -125,7 +125,7 @@ void CameraModel::handleSensorTransfer(std::span<const uint8_t> frame, FrameSink
     bool anyRead = false;
     for (wire::SensorEntry& e : entries) {
         const uint16_t value = static_cast<uint16_t>(e.b2 << 8 | e.b3);
-        switch (spec_.form) {
+        switch (model_.form) {
             case RegisterForm::Standard:
             case RegisterForm::K1: {
                 // Both code pairs are understood: the driver sends its
@@ -231,7 +231,7 @@ void CameraModel::handleControllerRead(std::span<const uint8_t> frame, FrameSink
     std::vector<uint32_t> words(count, 0);
     if (address == wire::kIdentityRegister) {
         std::vector<uint8_t> text(count * 4, 0);
-        std::copy_n(spec_.name.begin(), std::min(spec_.name.size(), text.size()), text.begin());
+        std::copy_n(model_.name.begin(), std::min(model_.name.size(), text.size()), text.begin());
         for (size_t k = 0; k < count; ++k) {
             words[k] = wire::readBe32(text.data() + 4 * k);
         }
@@ -297,7 +297,7 @@ SteadyClock::time_point CameraModel::advance(SteadyClock::time_point now, FrameS
 }
 
 int CameraModel::mirrorBits() const {
-    switch (spec_.form) {
+    switch (model_.form) {
         case RegisterForm::Standard:
             return (regs_[0x20] >> 15 & 1) | (regs_[0x20] >> 14 & 1) << 1;
         case RegisterForm::K1:
@@ -315,7 +315,7 @@ int CameraModel::mirrorBits() const {
 std::pair<int, int> CameraModel::imageSizeLocked() const {
     int w = 0;
     int h = 0;
-    switch (spec_.form) {
+    switch (model_.form) {
         case RegisterForm::Standard: {
             // The controller sends whole blocks of 8 x 8 pixels of the window
             // (the driver opens the window a little larger than the image).
@@ -340,16 +340,16 @@ std::pair<int, int> CameraModel::imageSizeLocked() const {
             break;
         }
     }
-    w = std::clamp(w, 0, spec_.maxWidth);
-    h = std::clamp(h, 0, spec_.maxHeight);
+    w = std::clamp(w, 0, model_.maxWidth);
+    h = std::clamp(h, 0, model_.maxHeight);
     return {w, h};
 }
 
 void CameraModel::makeRaw(int w, int h) {
     const size_t stride = static_cast<size_t>(w) * 3;
     raw_.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
-    const int flips = spec_.sensorMirrors ? mirrorBits() : 0;
-    const ostrel::BayerPhase phase = spec_.phaseFollowsMirror
+    const int flips = model_.sensorMirrors ? mirrorBits() : 0;
+    const ostrel::BayerPhase phase = model_.phaseFollowsMirror
                                          ? ostrel::mirroredPhase(ostrel::kCameraMosaicPhase, flips)
                                          : ostrel::kCameraMosaicPhase;
     const int redCol = static_cast<int>(phase) & 1;
@@ -362,7 +362,7 @@ void CameraModel::makeRaw(int w, int h) {
         for (int x = 0; x < w; ++x) {
             const int sx = (flips & 2) ? w - 1 - x : x;
             const uint8_t* p = row + static_cast<size_t>(sx) * 3;
-            if (!spec_.colour) {
+            if (!model_.colour) {
                 out[x] = static_cast<uint8_t>((p[0] + 2 * p[1] + p[2] + 2) / 4);
                 continue;
             }
@@ -457,7 +457,7 @@ void CameraModel::setFirmwareVersion(uint32_t version) {
 
 uint16_t CameraModel::sensorRegister(uint16_t address) const {
     std::lock_guard lock(mutex_);
-    if (spec_.form == RegisterForm::Standard || spec_.form == RegisterForm::K1) {
+    if (model_.form == RegisterForm::Standard || model_.form == RegisterForm::K1) {
         return regs_[address & 0xFF];
     }
     return wideGet(address);

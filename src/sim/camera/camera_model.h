@@ -55,9 +55,9 @@ struct SensorAccess {
 
 class CameraModel {
 public:
-    explicit CameraModel(const ModelSpec& spec);
+    explicit CameraModel(const ModelSpec& model);
 
-    const ModelSpec& spec() const { return spec_; }
+    const ModelSpec& model() const { return model_; }
 
     // Handles one frame from the driver; replies go to `out` at once.
     void handleRequest(std::span<const uint8_t> frame, SteadyClock::time_point now,
@@ -100,7 +100,7 @@ private:
     void log(const SensorAccess& a);
     SteadyClock::duration period() const;
 
-    const ModelSpec& spec_;
+    const ModelSpec& model_;
     mutable std::mutex mutex_;
     std::unique_ptr<Scene> scene_;
     Faults faults_;

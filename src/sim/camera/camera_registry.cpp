@@ -23,8 +23,8 @@ Registry& registry() {
 }  // namespace
 
 std::shared_ptr<CameraModel> inProcessCamera(std::string_view model) {
-    const ModelSpec* spec = findModel(model);
-    if (spec == nullptr) {
+    const ModelSpec* found = findModel(model);
+    if (found == nullptr) {
         return nullptr;
     }
     Registry& r = registry();
@@ -33,7 +33,7 @@ std::shared_ptr<CameraModel> inProcessCamera(std::string_view model) {
     if (it != r.cameras.end()) {
         return it->second;
     }
-    auto camera = std::make_shared<CameraModel>(*spec);
+    auto camera = std::make_shared<CameraModel>(*found);
     if (r.sceneFactory) {
         camera->setScene(r.sceneFactory());
     }

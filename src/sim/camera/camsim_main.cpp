@@ -170,8 +170,8 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    const camsim::ModelSpec* spec = camsim::findModel(modelName);
-    if (iface.empty() || spec == nullptr) {
+    const camsim::ModelSpec* model = camsim::findModel(modelName);
+    if (iface.empty() || model == nullptr) {
         usage();
         return 2;
     }
@@ -203,7 +203,7 @@ int main(int argc, char** argv) {
     pcap_freecode(&program);
     const int fd = pcap_get_selectable_fd(handle);
 
-    camsim::CameraModel camera(*spec);
+    camsim::CameraModel camera(*model);
     camera.setFaults(faults);
     camera.setFirmwareVersion(version);
     PacedSender sender(handle, rate);
