@@ -62,6 +62,23 @@ void BoardTransport::addPassboardTime() {
     }
 }
 
+bool BoardTransport::parkPlatform() {
+    output(kOutLoadLift).Off();
+    output(kOutUnloadLift).Off();
+    if (!waitForInput(input(kInLoadLiftOrigin), kLiftOriginLimit)) {
+        context_.raiseAlarm(kAlarmLoadLiftHome);
+        return false;
+    }
+    if (!waitForInput(input(kInUnloadLiftOrigin), kLiftOriginLimit)) {
+        context_.raiseAlarm(kAlarmUnloadLiftHome);
+        return false;
+    }
+    movePlatformToStopPosition(20.0);
+    checkPlatformLimits(context_.state);
+    sleepMs(200);
+    return true;
+}
+
 PhaseEnd BoardTransport::loadPhase() {
     MachineState& state = context_.state;
     ProductionSettings& settings = context_.settings;
@@ -83,20 +100,8 @@ PhaseEnd BoardTransport::loadPhase() {
     output(kOutPcbFixing2).Off();
     context_.window.send(MSG_STATE_TEXT, kStateWorkdeskLoading);
 
-    if (!platformAtStopPosition()) {
-        output(kOutLoadLift).Off();
-        output(kOutUnloadLift).Off();
-        if (!waitForInput(input(kInLoadLiftOrigin), kLiftOriginLimit)) {
-            context_.raiseAlarm(kAlarmLoadLiftHome);
-            return PhaseEnd::EndPass;
-        }
-        if (!waitForInput(input(kInUnloadLiftOrigin), kLiftOriginLimit)) {
-            context_.raiseAlarm(kAlarmUnloadLiftHome);
-            return PhaseEnd::EndPass;
-        }
-        movePlatformToStopPosition(20.0);
-        checkPlatformLimits(state);
-        sleepMs(200);
+    if (!platformAtStopPosition() && !parkPlatform()) {
+        return PhaseEnd::EndPass;
     }
 
     if (active(kInPcbArriveWorkdesk)) {
@@ -197,20 +202,8 @@ PhaseEnd BoardTransport::unloadPhase() {
             return PhaseEnd::EndPass;
         }
         state.WorkdeskPhase = kPhaseUnload;
-        if (!platformAtStopPosition()) {
-            output(kOutLoadLift).Off();
-            output(kOutUnloadLift).Off();
-            if (!waitForInput(input(kInLoadLiftOrigin), kLiftOriginLimit)) {
-                context_.raiseAlarm(kAlarmLoadLiftHome);
-                return PhaseEnd::EndPass;
-            }
-            if (!waitForInput(input(kInUnloadLiftOrigin), kLiftOriginLimit)) {
-                context_.raiseAlarm(kAlarmUnloadLiftHome);
-                return PhaseEnd::EndPass;
-            }
-            movePlatformToStopPosition(20.0);
-            sleepMs(200);
-            checkPlatformLimits(state);
+        if (!platformAtStopPosition() && !parkPlatform()) {
+            return PhaseEnd::EndPass;
         }
 
         // The unload lift must be empty and free.

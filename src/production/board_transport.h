@@ -33,6 +33,9 @@ public:
     int runUnloadLift(platform::Worker& self);
 
 private:
+    // Both lifts down, then the platform to the "XY Stop-Position" with its
+    // limits tested; false after an alarm.
+    bool parkPlatform();
     // Phase 0 after the board reached the workdesk: the next board is asked
     // for, the board fixed, and insertion may begin.
     PhaseEnd fixLoadedBoard();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "machine/io_points.h"
+#include "machine/motion_axis.h"
 #include "platform/window_messages.h"
 #include "production/alarm_texts.h"
 #include "production/production_fixture.h"
@@ -220,4 +221,26 @@ TEST_F(ConsoleTest, LanguageChoosesTheTextsOfLaterMessages) {
     EXPECT_EQ(console().view().status, "Shear is timeout");  // not translated afterwards
     send(MSG_ALARM, kAlarmShear, 1);
     EXPECT_EQ(console().view().status, "剪脚到位超时");
+}
+
+TEST_F(ConsoleTest, HeadButtonHomesHOnReleaseAndManualCutCyclesTheForfex) {
+    machine().placeAxis(sim::Axis::H, -3.0);
+    machine().pressButton(sim::Button::HReturnOrigin);
+    runUntil([] { return false; }, 0.5);
+    EXPECT_NEAR(machine().axisPosition(sim::Axis::H), -3.0, 1e-9);  // nothing while held
+    machine().releaseButton(sim::Button::HReturnOrigin);
+    runUntil([] { return false; }, 0.2);  // the timer waits 1 s, then homes H
+    EXPECT_NEAR(machine().axisPosition(sim::Axis::H), 0.0, 0.3);
+    EXPECT_NEAR(axis(kAxisH).Position(), 0.0, 1e-9);
+
+    machine().clearRecords();
+    machine().pressButton(sim::Button::ForfexManual);
+    runUntil([] { return false; }, 0.5);
+    machine().releaseButton(sim::Button::ForfexManual);
+    int forfexWrites = 0;
+    for (const auto& change : machine().outputLog()) {
+        if (change.bit == output(kOutForfex).libraryBit()) ++forfexWrites;
+    }
+    EXPECT_EQ(forfexWrites, 2);  // on, then off
+    EXPECT_TRUE(output(kOutForfexSeat).IsOn());  // no leads seen: the seat stays up
 }
