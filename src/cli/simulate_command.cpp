@@ -156,6 +156,7 @@ int runSimulate(Arguments& args) {
     if (!read.loaded()) {
         return refuse(read.message.empty() ? unreadableProgramMessage(path) : read.message);
     }
+    program.setPath(path);
 
     const Json result = runSimulation(options, program);
     if (args.json) {

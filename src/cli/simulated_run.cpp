@@ -122,6 +122,7 @@ Outcome Run::go() {
     s.LoadMode = o_.load;
     s.PlugInCheck = o_.check;
     s.StationCheck = o_.stations;
+    console_.statistics().SetProgram(program_.path(), program_.count());
     console_.setProductionSpeed(o_.speed);
     console_.setPlannedCount(o_.boards);
     console_.programChanged();

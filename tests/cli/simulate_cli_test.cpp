@@ -77,6 +77,7 @@ TEST_F(SimulateCli, ThreeBoardsGetEveryComponentInProgramOrder) {
     const std::string text{std::istreambuf_iterator<char>(report), std::istreambuf_iterator<char>()};
     EXPECT_NE(text.find("Number of inserts  15"), std::string::npos) << text;
     EXPECT_NE(text.find("Number produced: big board: 3"), std::string::npos) << text;
+    EXPECT_NE(text.find("Program Name: " + program_), std::string::npos) << text;
 }
 
 TEST_F(SimulateCli, FaultsGiveTheirAlarms) {
