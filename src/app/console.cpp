@@ -46,10 +46,6 @@ Console::Console(const ProgramSource& program, Options options)
                                                    counters_, program_);
     chain_ = std::make_unique<ChainFeed>(*context_);
     context_->chain = chain_.get();
-    context_->releaseCursor = [this] {
-        // Workers ask; the window thread lets the pointer go.
-        if (releaseHook_) releaseHook_();
-    };
     transport_ = std::make_unique<BoardTransport>(*context_);
     cycle_ = std::make_unique<ProductionCycle>(*context_, *transport_);
     reset_ = std::make_unique<ResetWorker>(window_);

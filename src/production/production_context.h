@@ -49,8 +49,6 @@ struct ProductionContext {
     // where the mark was centred, or nothing when it was not found. Empty
     // while the machine has no vision.
     std::function<std::optional<std::array<double, 2>>(const ProductionRecord&)> locateMark;
-    // Lets the mouse pointer leave the Stop button again.
-    std::function<void()> releaseCursor;
 
     // An alarm: StopRequest first, then the window hears of it before the
     // sender goes on.

@@ -72,7 +72,7 @@ void ProductionCycle::pausePath(platform::Worker& self) {
         state.StopKind = kEmergencyStopped;
         context_.settings.NeedsReset = 1;
     }
-    if (context_.releaseCursor) context_.releaseCursor();
+    // MSG_PRODUCTION_STOPPED has let the mouse pointer leave the Stop button.
     self.suspendSelf();
 }
 
