@@ -79,7 +79,8 @@ int usageError(const Command& command, const std::string& why) {
     while (start < usage.size()) {
         size_t end = usage.find('\n', start);
         if (end == std::string::npos) end = usage.size();
-        std::fprintf(stderr, "  corvane-cli %s\n", usage.substr(start, end - start).c_str());
+        const std::string line = usage.substr(start, end - start);
+        std::fprintf(stderr, line.rfind(' ', 0) == 0 ? "  %s\n" : "  corvane-cli %s\n", line.c_str());
         start = end + 1;
     }
     return kExitUsage;

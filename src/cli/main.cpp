@@ -17,7 +17,9 @@ void printUsage(FILE* out) {
         while (start < usage.size()) {
             size_t end = usage.find('\n', start);
             if (end == std::string::npos) end = usage.size();
-            std::fprintf(out, "  corvane-cli %s\n", usage.substr(start, end - start).c_str());
+            const std::string line = usage.substr(start, end - start);
+            // Continuation lines start with a blank and carry no program name.
+            std::fprintf(out, line.rfind(' ', 0) == 0 ? "  %s\n" : "  corvane-cli %s\n", line.c_str());
             start = end + 1;
         }
     }
