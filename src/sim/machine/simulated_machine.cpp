@@ -255,8 +255,9 @@ int SimulatedMachine::startSingle(int16_t axis, SimAxis::MoveKind kind, const Sp
     return kOk;
 }
 
-int SimulatedMachine::startRelative(int16_t axis, int32_t distance, double startSpeed,
-                                    double maxSpeed, double accelTime, RampShape shape) {
+int SimulatedMachine::startPointToPoint(int16_t axis, bool relative, int32_t value,
+                                        double startSpeed, double maxSpeed, double accelTime,
+                                        RampShape shape) {
     std::lock_guard lock(mutex_);
     if (!axisPresent(axis)) {
         return kErrorNoSuchPoint;
@@ -265,30 +266,15 @@ int SimulatedMachine::startRelative(int16_t axis, int32_t distance, double start
         return kErrorBadArgument;
     }
     advanceLocked();
+    // Distances count from where the axis stands; targets are command
+    // positions, so the command offset turns them physical.
     const double from = std::round(axes_[axis].position(time_));
+    const double target =
+        relative ? from + value : std::round(value + axes_[axis].commandOffset());
+    const double distance = target - from;
     const auto profile =
         SpeedProfile::pointToPoint(distance, startSpeed, maxSpeed, std::max(accelTime, 0.0), shape);
-    return startSingle(axis, SimAxis::MoveKind::PointToPoint, profile, distance < 0 ? -1 : 1,
-                       from + distance);
-}
-
-int SimulatedMachine::startAbsolute(int16_t axis, int32_t target, double startSpeed,
-                                    double maxSpeed, double accelTime, RampShape shape) {
-    std::lock_guard lock(mutex_);
-    if (!axisPresent(axis)) {
-        return kErrorNoSuchPoint;
-    }
-    if (!finite(startSpeed) || !finite(maxSpeed) || !finite(accelTime) || maxSpeed == 0) {
-        return kErrorBadArgument;
-    }
-    advanceLocked();
-    const double from = std::round(axes_[axis].position(time_));
-    const double physicalTarget = std::round(target + axes_[axis].commandOffset());
-    const double distance = physicalTarget - from;
-    const auto profile =
-        SpeedProfile::pointToPoint(distance, startSpeed, maxSpeed, std::max(accelTime, 0.0), shape);
-    return startSingle(axis, SimAxis::MoveKind::PointToPoint, profile, distance < 0 ? -1 : 1,
-                       physicalTarget);
+    return startSingle(axis, SimAxis::MoveKind::PointToPoint, profile, distance < 0 ? -1 : 1, target);
 }
 
 int SimulatedMachine::startConstant(int16_t axis, int32_t startSpeed, int32_t maxSpeed,
@@ -385,22 +371,22 @@ int SimulatedMachine::setSProfile(int16_t axis, double sPara) {
 
 int SimulatedMachine::startTMove(int16_t axis, int32_t distance, int32_t startSpeed,
                                  int32_t maxSpeed, double accelTime) {
-    return startRelative(axis, distance, startSpeed, maxSpeed, accelTime, RampShape::Linear);
+    return startPointToPoint(axis, true, distance, startSpeed, maxSpeed, accelTime, RampShape::Linear);
 }
 
 int SimulatedMachine::startSMove(int16_t axis, int32_t distance, int32_t startSpeed,
                                  int32_t maxSpeed, double accelTime) {
-    return startRelative(axis, distance, startSpeed, maxSpeed, accelTime, RampShape::SCurve);
+    return startPointToPoint(axis, true, distance, startSpeed, maxSpeed, accelTime, RampShape::SCurve);
 }
 
 int SimulatedMachine::startTaMove(int16_t axis, int32_t target, double startSpeed, double maxSpeed,
                                   double accelTime) {
-    return startAbsolute(axis, target, startSpeed, maxSpeed, accelTime, RampShape::Linear);
+    return startPointToPoint(axis, false, target, startSpeed, maxSpeed, accelTime, RampShape::Linear);
 }
 
 int SimulatedMachine::startSaMove(int16_t axis, int32_t target, int32_t startSpeed,
                                   int32_t maxSpeed, double accelTime) {
-    return startAbsolute(axis, target, startSpeed, maxSpeed, accelTime, RampShape::SCurve);
+    return startPointToPoint(axis, false, target, startSpeed, maxSpeed, accelTime, RampShape::SCurve);
 }
 
 int SimulatedMachine::startTvMove(int16_t axis, int32_t startSpeed, int32_t maxSpeed,

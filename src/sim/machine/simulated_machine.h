@@ -270,10 +270,9 @@ class SimulatedMachine {
                     int direction, double target);
     int startLine(int16_t totalAxes, const int16_t* axes, const int32_t* values, bool absolute,
                   int32_t startSpeed, int32_t maxSpeed, double accelTime);
-    int startRelative(int16_t axis, int32_t distance, double startSpeed, double maxSpeed,
-                      double accelTime, RampShape shape);
-    int startAbsolute(int16_t axis, int32_t target, double startSpeed, double maxSpeed,
-                      double accelTime, RampShape shape);
+    // A relative (distance) or absolute (command target) single-axis move.
+    int startPointToPoint(int16_t axis, bool relative, int32_t value, double startSpeed,
+                          double maxSpeed, double accelTime, RampShape shape);
     int startConstant(int16_t axis, int32_t startSpeed, int32_t maxSpeed, double accelTime,
                       RampShape shape, SimAxis::MoveKind kind);
     void separate(int axis);
