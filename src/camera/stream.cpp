@@ -58,6 +58,9 @@ void receiveLoop(Device* device, std::shared_ptr<std::atomic<bool>> stop) {
                 emptyQueue(s);
                 s.queueExists = false;
             }
+            // Marked before the delivery thread hears of it, so whoever sees
+            // the empty records also sees the receiver gone.
+            s.receiverEnded = true;
             s.queued.notify_all();
             break;
         }

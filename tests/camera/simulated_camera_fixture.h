@@ -28,6 +28,7 @@ struct FrameRecord {
     uint32_t height = 0;
     uint32_t bytesPerPixel = 0;
     uint64_t imageNumber = 0;  // read from the test pattern's number strip
+    std::chrono::steady_clock::time_point at;  // when the callback saw it
 };
 
 class FrameRecorder {
@@ -41,6 +42,7 @@ public:
     void record(TQ_FrameInfo* info) {
         FrameRecord r;
         r.hasImage = info->image != nullptr;
+        r.at = std::chrono::steady_clock::now();
         r.width = info->width;
         r.height = info->height;
         r.bytesPerPixel = info->bytesPerPixel;
