@@ -121,6 +121,17 @@ Transport::Received PcapTransport::receive(int timeoutMs, std::span<const uint8_
     }
 }
 
+void PcapTransport::discardWaiting() {
+    // A streaming camera fills the kernel buffer while nobody reads it (the
+    // settle after the capture arm, for one): a reply would find it full and
+    // be dropped. Bounded in time, so that a flood cannot hold the caller.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    pcap_pkthdr* header = nullptr;
+    const u_char* data = nullptr;
+    while (pcap_next_ex(handle_, &header, &data) == 1 && std::chrono::steady_clock::now() < until) {
+    }
+}
+
 bool PcapTransport::reserveBuffer(size_t bytes) {
     if (bytes <= bufferBytes_) {
         return true;

@@ -23,6 +23,7 @@ public:
     Received receive(int timeoutMs, std::span<const uint8_t>& frame) override;
     // The kernel buffer is fixed when the handle is activated: a larger one
     // needs a new handle.
+    void discardWaiting() override;
     bool reserveBuffer(size_t bytes) override;
 
     size_t bufferBytes() const { return bufferBytes_; }

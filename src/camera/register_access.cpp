@@ -16,6 +16,12 @@ const wire::MacAddress& sourceOf(const Device& d) {
     return d.record ? d.record->hardwareAddress : kNoAddress;
 }
 
+void discardWaitingFrames(Device& d) {
+    if (d.transport) {
+        d.transport->discardWaiting();
+    }
+}
+
 }  // namespace
 
 void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
@@ -123,6 +129,7 @@ std::optional<wire::Frame> awaitReply(Device& d, wire::FrameKind kind, size_t mi
 std::optional<uint16_t> readChipIdentifier(Device& d) {
     int sent;
     const bool byteWide = isK4C(d.model);
+    discardWaitingFrames(d);
     const auto sentAt = SteadyClock::now();
     if (byteWide) {
         sent = byteWideAccess(d, 0x0000, 0, false);
@@ -142,6 +149,7 @@ std::optional<uint16_t> readChipIdentifier(Device& d) {
 }
 
 bool refreshRegisterMirror(Device& d) {
+    discardWaitingFrames(d);
     const auto sentAt = SteadyClock::now();
     if (sendSensorEntries(d, kMirrorRefreshOrder, {}, false) != 0) {
         return false;
@@ -161,6 +169,7 @@ bool refreshRegisterMirror(Device& d) {
 
 std::optional<std::vector<uint32_t>> readController(Device& d, uint16_t address, uint8_t count,
                                                     int delayMs) {
+    discardWaitingFrames(d);
     const auto sentAt = SteadyClock::now();
     if (sendFrame(d, wire::controllerRead(sourceOf(d), address, count)) != 0) {
         return std::nullopt;
@@ -181,6 +190,7 @@ std::optional<std::vector<uint32_t>> readController(Device& d, uint16_t address,
 }
 
 std::optional<std::string> readIdentity(Device& d) {
+    discardWaitingFrames(d);
     const auto sentAt = SteadyClock::now();
     if (sendFrame(d, wire::controllerRead(sourceOf(d), wire::kIdentityRegister,
                                           wire::kIdentityWords)) != 0) {

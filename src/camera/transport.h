@@ -24,6 +24,10 @@ public:
     // bytes until the next call of receive.
     virtual Received receive(int timeoutMs, std::span<const uint8_t>& frame) = 0;
 
+    // Drops the frames that wait to be read, before a request whose reply
+    // must find room. Only called while nobody receives.
+    virtual void discardWaiting() {}
+
     // Makes sure at least `bytes` of frames can wait to be read. Only called
     // while nobody receives.
     virtual bool reserveBuffer(size_t bytes) = 0;
