@@ -360,6 +360,18 @@ TEST_F(VethTest, LargeColourImagesArriveWithoutLoss) {
     std::free(buffer);
 }
 
+TEST_F(VethTest, ARegisterReplyIsNotCrowdedOutByAStreamNobodyReads) {
+    // Armed and streaming in preview, but not capturing: the kernel buffer
+    // fills up with image packets while the program does something else.
+    startCamera("K6C");
+    ASSERT_EQ(TQ_OpenDevice(device_), TQ_SUCCESS);
+    ASSERT_EQ(TQ_DevCapInit(device_, nullptr), TQ_SUCCESS);
+    for (int i = 0; i < 3; ++i) {
+        std::this_thread::sleep_for(milliseconds(700));
+        EXPECT_EQ(TQ_SetPacketSize(1024, device_), TQ_SUCCESS) << "attempt " << i;
+    }
+}
+
 TEST_F(VethTest, ACameraThatNeverAnswersTimesOut) {
     startCamera("K1M", {"--silent-reads"});
     const auto start = Clock::now();
