@@ -21,9 +21,9 @@ public:
 
     int send(std::span<const uint8_t> frame) override;
     Received receive(int timeoutMs, std::span<const uint8_t>& frame) override;
+    void discardWaiting() override;
     // The kernel buffer is fixed when the handle is activated: a larger one
     // needs a new handle.
-    void discardWaiting() override;
     bool reserveBuffer(size_t bytes) override;
 
     size_t bufferBytes() const { return bufferBytes_; }
