@@ -122,9 +122,8 @@ Transport::Received PcapTransport::receive(int timeoutMs, std::span<const uint8_
 }
 
 void PcapTransport::discardWaiting() {
-    // A streaming camera fills the kernel buffer while nobody reads it (the
-    // settle after the capture arm, for one): a reply would find it full and
-    // be dropped. Bounded in time, so that a flood cannot hold the caller.
+    // A camera streaming at line rate refills the buffer as fast as it is
+    // read: bounded in time, so that the flood cannot hold the caller.
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
     pcap_pkthdr* header = nullptr;
     const u_char* data = nullptr;

@@ -16,10 +16,14 @@ const wire::MacAddress& sourceOf(const Device& d) {
     return d.record ? d.record->hardwareAddress : kNoAddress;
 }
 
-void discardWaitingFrames(Device& d) {
+// Marks the start of a request whose reply is awaited. What waits to be read
+// now is older than the request, and it goes first, so that a buffer a
+// streaming camera filled leaves room for the reply.
+SteadyClock::time_point startRequest(Device& d) {
     if (d.transport) {
         d.transport->discardWaiting();
     }
+    return SteadyClock::now();
 }
 
 }  // namespace
@@ -129,8 +133,7 @@ std::optional<wire::Frame> awaitReply(Device& d, wire::FrameKind kind, size_t mi
 std::optional<uint16_t> readChipIdentifier(Device& d) {
     int sent;
     const bool byteWide = isK4C(d.model);
-    discardWaitingFrames(d);
-    const auto sentAt = SteadyClock::now();
+    const auto sentAt = startRequest(d);
     if (byteWide) {
         sent = byteWideAccess(d, 0x0000, 0, false);
     } else {
@@ -149,8 +152,7 @@ std::optional<uint16_t> readChipIdentifier(Device& d) {
 }
 
 bool refreshRegisterMirror(Device& d) {
-    discardWaitingFrames(d);
-    const auto sentAt = SteadyClock::now();
+    const auto sentAt = startRequest(d);
     if (sendSensorEntries(d, kMirrorRefreshOrder, {}, false) != 0) {
         return false;
     }
@@ -169,8 +171,7 @@ bool refreshRegisterMirror(Device& d) {
 
 std::optional<std::vector<uint32_t>> readController(Device& d, uint16_t address, uint8_t count,
                                                     int delayMs) {
-    discardWaitingFrames(d);
-    const auto sentAt = SteadyClock::now();
+    const auto sentAt = startRequest(d);
     if (sendFrame(d, wire::controllerRead(sourceOf(d), address, count)) != 0) {
         return std::nullopt;
     }
@@ -190,8 +191,7 @@ std::optional<std::vector<uint32_t>> readController(Device& d, uint16_t address,
 }
 
 std::optional<std::string> readIdentity(Device& d) {
-    discardWaitingFrames(d);
-    const auto sentAt = SteadyClock::now();
+    const auto sentAt = startRequest(d);
     if (sendFrame(d, wire::controllerRead(sourceOf(d), wire::kIdentityRegister,
                                           wire::kIdentityWords)) != 0) {
         return std::nullopt;
