@@ -24,6 +24,22 @@ bool hasCommandSignature(std::span<const uint8_t> frame) {
            frame[16] == kSignature;
 }
 
+// A controller frame with its register address and 32-bit words: a write
+// from the driver or a reply from the camera.
+Frame controllerWords(const MacAddress& destination, const MacAddress& source, uint8_t code,
+                      uint16_t address, std::span<const uint32_t> words) {
+    Frame f = header(destination, source, kHeaderSize + 4 * words.size());
+    f[14] = kSignature;
+    f[15] = code;
+    writeBe16(f.data() + 16, address);
+    uint8_t* p = f.data() + kHeaderSize;
+    for (uint32_t w : words) {
+        writeBe32(p, w);
+        p += 4;
+    }
+    return f;
+}
+
 }  // namespace
 
 Frame commandFrame(const MacAddress& source, uint8_t code, std::span<const uint8_t> argument) {
@@ -66,16 +82,7 @@ Frame controllerRead(const MacAddress& source, uint16_t address, uint8_t count) 
 
 Frame controllerWrite(const MacAddress& source, uint16_t address,
                       std::span<const uint32_t> values) {
-    Frame f = header(kCameraAddress, source, kHeaderSize + 4 * values.size());
-    f[14] = kSignature;
-    f[15] = kControllerWrite;
-    writeBe16(f.data() + 16, address);
-    uint8_t* p = f.data() + kHeaderSize;
-    for (uint32_t v : values) {
-        writeBe32(p, v);
-        p += 4;
-    }
-    return f;
+    return controllerWords(kCameraAddress, source, kControllerWrite, address, values);
 }
 
 FrameKind classifyFrame(std::span<const uint8_t> frame) {
@@ -203,16 +210,7 @@ Frame sensorReply(const MacAddress& destination, std::span<const SensorEntry> en
 
 Frame controllerReply(const MacAddress& destination, uint16_t address,
                       std::span<const uint32_t> words) {
-    Frame f = header(destination, kCameraAddress, kHeaderSize + 4 * words.size());
-    f[14] = kSignature;
-    f[15] = kControllerReply;
-    writeBe16(f.data() + 16, address);
-    uint8_t* p = f.data() + kHeaderSize;
-    for (uint32_t w : words) {
-        writeBe32(p, w);
-        p += 4;
-    }
-    return f;
+    return controllerWords(destination, kCameraAddress, kControllerReply, address, words);
 }
 
 Frame streamStatus(const MacAddress& destination, uint16_t code) {
