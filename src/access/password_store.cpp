@@ -3,7 +3,7 @@
 
 #include "platform/message_box.h"
 #include "platform/settings_store.h"
-#include "production/machine_state.h"
+#include "platform/language.h"
 
 namespace corvane {
 

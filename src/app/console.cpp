@@ -194,7 +194,7 @@ void Console::Start() {
     }
     const int alarm = state.AlarmCode.load();
     if (alarm >= 0 && alarm != kAlarmPlugInFailureLeft && alarm != kAlarmPlugInFailureRight) {
-        setStatus(view_.status.empty() ? alarmText(alarm, state.Language.load()) : view_.status);
+        setStatus(view_.status.empty() ? alarmText(alarm, Language.load()) : view_.status);
         return;
     }
     state.AlarmCode = -1;
@@ -346,7 +346,7 @@ void Console::setPlannedCount(int boards) {
 }
 
 void Console::setLanguage(int language) {
-    machineState().Language = language == kChinese ? kChinese : kEnglish;
+    Language = language == kChinese ? kChinese : kEnglish;
     changed();
 }
 
@@ -403,7 +403,7 @@ intptr_t Console::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lPa
 
 void Console::onAlarm(int code) {
     MachineState& state = machineState();
-    const int language = state.Language.load();
+    const int language = Language.load();
     state.AlarmCode = code;
     statistics_.SetProductionState(code);
     if (const auto kind = waitingKindOfAlarm(code)) {
@@ -493,7 +493,7 @@ void Console::onAlarm(int code) {
 void Console::onStateText(int code) {
     // An alarm text stays until the alarm is cleared.
     if (machineState().AlarmCode.load() == -1) {
-        setStatus(stateText(code, machineState().Language.load()));
+        setStatus(stateText(code, Language.load()));
     }
 }
 
@@ -520,7 +520,7 @@ void Console::onProductionStopped() {
 }
 
 void Console::onBoardProgress(int inserted, int milliseconds) {
-    const int language = machineState().Language.load();
+    const int language = Language.load();
     onShowRecord();
     const int real = milliseconds > 0 ? static_cast<int>(3'600'000.0 / milliseconds + 0.5) : 0;
     const uint32_t now = platform::Clock::tickCount();
@@ -604,7 +604,7 @@ void Console::towerLamps() {
 
 void Console::safeDoor() {
     MachineState& state = machineState();
-    const std::string doorText = alarmText(kAlarmSafeDoor, state.Language.load());
+    const std::string doorText = alarmText(kAlarmSafeDoor, Language.load());
     if (settings_.SafeDoorCheck.load() && !input(kInSafeDoor).IsActive()) {
         const int alarm = state.AlarmCode.load();
         if ((alarm == -1 || alarm == kAlarmSafeDoor) && view_.status != doorText) {
@@ -715,7 +715,7 @@ void Console::timer30ms() {
 
 void Console::timer1s() {
     MachineState& state = machineState();
-    statistics_.ClockTick(1.0);
+    statistics_.ClockTick(1.0, state.StopRequest.load() != 0, state.EmergencyStopActive.load() != 0);
     const int alarm = state.AlarmCode.load();
     if (alarm > 0 && buzzerEnabled_ && platform::Clock::tickCount() - lastAlarmTick_ < kBuzzerPatternMs) {
         buzzerPhase_ = !buzzerPhase_;

@@ -31,9 +31,9 @@ bool takeLanguage(Arguments& args, std::string& why) {
         return false;
     }
     if (!language || *language == "en") {
-        machineState().Language = kEnglish;
+        Language = kEnglish;
     } else if (*language == "zh") {
-        machineState().Language = kChinese;
+        Language = kChinese;
     } else {
         why = "unknown language '" + *language + "' (en or zh)";
         return false;

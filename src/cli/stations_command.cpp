@@ -28,7 +28,7 @@ int runStations(Arguments& args) {
     if (missing || (language && *language != "en" && *language != "zh")) {
         return usageError(kStations, "--lang needs en or zh");
     }
-    machineState().Language = language && *language == "zh" ? kChinese : kEnglish;
+    Language = language && *language == "zh" ? kChinese : kEnglish;
     bool verification = args.takeFlag("verification");
     if (auto unknown = args.unknownOption())
         return usageError(kStations, "unknown option " + *unknown);

@@ -29,7 +29,7 @@ void IoPoint::Set(const std::string& englishName, const std::string& chineseName
 }
 
 const std::string& IoPoint::name() const {
-    return machineState().Language.load() == kChinese ? chineseName_ : englishName_;
+    return Language.load() == kChinese ? chineseName_ : englishName_;
 }
 
 bool InputPoint::IsActive() const {

@@ -12,10 +12,9 @@
 #include <string>
 #include <vector>
 
-namespace corvane {
+#include "platform/language.h"
 
-// Display language: the value of `MachineState::Language`.
-enum LanguageCode : int { kChinese = 0, kEnglish = 1 };
+namespace corvane {
 
 // Workdesk phases (`WorkdeskPhase`).
 enum WorkdeskPhaseCode : int { kPhaseLoad = 0, kPhaseInsert = 1, kPhaseUnload = 2 };
@@ -28,8 +27,6 @@ struct MachineState {
     MachineState(const MachineState&) = delete;
     MachineState& operator=(const MachineState&) = delete;
 
-    // 1 = English texts, 0 = Chinese texts.
-    std::atomic<int> Language{kEnglish};
     // Current alarm 0..25; -1 = none.
     std::atomic<int> AlarmCode{-1};
     // 1 makes the production workers pause at the end of their pass.
@@ -76,10 +73,5 @@ private:
 
 // The one machine state of the process.
 MachineState& machineState();
-
-// Picks the text of the current display language.
-inline const char* tr(const char* english, const char* chinese) {
-    return machineState().Language.load() == kChinese ? chinese : english;
-}
 
 }  // namespace corvane

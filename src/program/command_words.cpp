@@ -1,7 +1,7 @@
 // Command words, English and Chinese.
 #include "program/command_words.h"
 
-#include "production/machine_state.h"
+#include "platform/language.h"
 
 namespace corvane {
 
@@ -30,7 +30,7 @@ const char* commandWord(ProgramCommand command, int language) {
 }
 
 const char* commandWord(ProgramCommand command) {
-    return commandWord(command, machineState().Language.load());
+    return commandWord(command, Language.load());
 }
 
 std::optional<ProgramCommand> commandOfWord(std::string_view word) {

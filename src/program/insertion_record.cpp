@@ -1,7 +1,7 @@
 // Insertion record fields.
 #include "program/insertion_record.h"
 
-#include "production/machine_state.h"
+#include "platform/language.h"
 
 namespace corvane {
 

@@ -3,7 +3,7 @@
 
 #include "platform/message_target.h"
 #include "platform/window_messages.h"
-#include "production/machine_state.h"
+#include "platform/language.h"
 #include "program/station_list.h"
 
 namespace corvane {

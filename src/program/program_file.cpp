@@ -4,7 +4,7 @@
 #include <climits>
 #include <cmath>
 
-#include "production/machine_state.h"
+#include "platform/language.h"
 #include "program/number_text.h"
 #include "xls/xls.h"
 

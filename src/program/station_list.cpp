@@ -1,7 +1,7 @@
 // Station rows derived from the program.
 #include "program/station_list.h"
 
-#include "production/machine_state.h"
+#include "platform/language.h"
 #include "program/material_verification.h"
 #include "program/number_text.h"
 

@@ -7,7 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/program_directory.h"
-#include "production/machine_state.h"
+#include "platform/language.h"
 #include "program/number_text.h"
 #include "stats/statistics_report.h"
 
@@ -256,10 +256,8 @@ void ProductionStatistics::Tick(double seconds, MachineActivity activity) {
         record_.standbyTime += seconds;
 }
 
-void ProductionStatistics::ClockTick(double seconds) {
-    const MachineState& state = machineState();
-    Tick(seconds, activityOf(state.StopRequest.load() != 0, state.EmergencyStopActive.load() != 0,
-                             ProductionState()));
+void ProductionStatistics::ClockTick(double seconds, bool stopRequested, bool emergencyStopped) {
+    Tick(seconds, activityOf(stopRequested, emergencyStopped, ProductionState()));
 }
 
 void ProductionStatistics::CloseRecord(std::time_t now) {

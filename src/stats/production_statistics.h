@@ -135,8 +135,9 @@ class ProductionStatistics {
     // The one-second timer: boot-up time, and standby time while stopped
     // without a fault.
     void Tick(double seconds, MachineActivity activity);
-    // The same, telling the activity from the machine state.
-    void ClockTick(double seconds = 1.0);
+    // The same, telling the activity from the machine's stop flags and the
+    // production state.
+    void ClockTick(double seconds, bool stopRequested, bool emergencyStopped);
 
     // A snapshot goes to the history when it has inserts; then the counters
     // start again (programChanges excepted, the program kept).

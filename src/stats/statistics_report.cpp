@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "platform/atomic_file.h"
-#include "production/machine_state.h"
+#include "platform/language.h"
 #include "program/number_text.h"
 #include "stats/removable_drives.h"
 

@@ -24,7 +24,7 @@ class PasswordTest : public ::testing::Test {
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         platform::setSettingsFile(dir_ / "registry.ini");
-        machineState().Language = kEnglish;
+        Language = kEnglish;
         platform::setMessageBoxSink([this](const platform::MessageBoxRequest& request) {
             messages.push_back(request.text);
             return true;
@@ -33,7 +33,7 @@ class PasswordTest : public ::testing::Test {
     void TearDown() override {
         platform::setMessageBoxSink(nullptr);
         platform::setSettingsFile({});
-        machineState().Language = kEnglish;
+        Language = kEnglish;
     }
 
     fs::path dir_;
@@ -97,7 +97,7 @@ TEST_F(PasswordTest, DialogButtonsShowTheirMessages) {
                             "The password must less than 30 and more than 5",
                             "Password updated successfully", "Password restore successfully"}));
     messages.clear();
-    machineState().Language = kChinese;
+    Language = kChinese;
     EXPECT_FALSE(ensurePassword("nope"));
     EXPECT_FALSE(submitPasswordChange("bad", "whatever1"));
     EXPECT_FALSE(submitPasswordChange("582917", "short"));

@@ -48,7 +48,7 @@ TEST_F(ConsoleTest, StartIsRefusedUntilTheMachineIsReset) {
     console().Start();
     EXPECT_EQ(console().view().status, "No Data!");
 
-    machineState().Language = kChinese;
+    Language = kChinese;
     console().Start();
     EXPECT_EQ(console().view().status, "没有数据");
 }

@@ -83,13 +83,13 @@ TEST_F(ProductionTest, ResetChecksTheMachineFirst) {
     EXPECT_EQ(messages_, std::vector<std::string>{"Stop-button pressed"});
     machine().releaseButton(sim::Button::Stop);
 
-    machineState().Language = kChinese;
+    Language = kChinese;
     machine().stickInput(sim::Input::UnloadLiftOrigin, 1);
     messages_.clear();
     console.Reset();
     EXPECT_EQ(messages_, std::vector<std::string>{"出板升降台不在原位，不能复位"});
     machine().releaseInput(sim::Input::UnloadLiftOrigin);
-    machineState().Language = kEnglish;
+    Language = kEnglish;
 
     // While production runs a reset is refused in the status line.
     machineState().StopRequest = 0;

@@ -30,7 +30,7 @@ namespace program_test {
 class ProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        corvane::machineState().Language = corvane::kEnglish;
+        corvane::Language = corvane::kEnglish;
         corvane::platform::setMessageBoxSink(
             [this](const corvane::platform::MessageBoxRequest& request) {
                 messages.push_back(request.text);
@@ -39,11 +39,11 @@ class ProgramTest : public ::testing::Test {
     }
     void TearDown() override {
         corvane::platform::setMessageBoxSink(nullptr);
-        corvane::machineState().Language = corvane::kEnglish;
+        corvane::Language = corvane::kEnglish;
     }
 
-    static void useChinese() { corvane::machineState().Language = corvane::kChinese; }
-    static void useEnglish() { corvane::machineState().Language = corvane::kEnglish; }
+    static void useChinese() { corvane::Language = corvane::kChinese; }
+    static void useEnglish() { corvane::Language = corvane::kEnglish; }
 
     static std::filesystem::path freshDir(const std::string& name) {
         const auto dir = std::filesystem::temp_directory_path() /

@@ -2,7 +2,6 @@
 // closing a record.
 #include <gtest/gtest.h>
 
-#include "production/machine_state.h"
 #include "stats/production_statistics.h"
 
 using namespace corvane;
@@ -166,11 +165,10 @@ TEST(ProductionStatistics, TheSecondTickBooksBootUpAndStandby) {
     EXPECT_EQ(s.Current().bootUpTime, 3);
     EXPECT_EQ(s.Current().standbyTime, 1);
 
-    machineState().StopRequest = 1;
-    s.ClockTick();
+    s.ClockTick(1, true, false);
     EXPECT_EQ(s.Current().standbyTime, 2);
     s.SetProductionState(9);
-    s.ClockTick();
+    s.ClockTick(1, true, false);
     EXPECT_EQ(s.Current().standbyTime, 2);
     EXPECT_EQ(s.Current().bootUpTime, 5);
 }

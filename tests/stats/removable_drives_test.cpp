@@ -55,7 +55,7 @@ TEST(RemovableDrives, MountedRemovableFileSystemsOnly) {
 }
 
 TEST(RemovableDrives, UDiskSaveUsesTheFirstDriveOrSaysNoneWasFound) {
-    machineState().Language = kEnglish;
+    Language = kEnglish;
     const fs::path dir = freshDir("usave");
     const fs::path sysBlock = dir / "block";
     disk(sysBlock, "sdb", true, {"sdb1"});
@@ -67,9 +67,9 @@ TEST(RemovableDrives, UDiskSaveUsesTheFirstDriveOrSaysNoneWasFound) {
     EXPECT_FALSE(result.written);
     EXPECT_EQ(result.error,
               "No mobile device was found. Make sure the mobile device is plugged in.");
-    machineState().Language = kChinese;
+    Language = kChinese;
     EXPECT_EQ(noRemovableDriveMessage(), "没有找到移动设备，请确认插入了移动设备");
-    machineState().Language = kEnglish;
+    Language = kEnglish;
 
     const fs::path stick = dir / "stick";
     fs::create_directories(stick);

@@ -36,9 +36,9 @@ class ReportTest : public ::testing::Test {
     void SetUp() override {
         setenv("TZ", "UTC", 1);
         tzset();
-        machineState().Language = kEnglish;
+        Language = kEnglish;
     }
-    void TearDown() override { machineState().Language = kEnglish; }
+    void TearDown() override { Language = kEnglish; }
 
     static std::time_t utc(int year, int month, int day, int hour, int minute) {
         std::tm t{};
@@ -109,7 +109,7 @@ TEST_F(ReportTest, BlockHasEveryLabelAndValue) {
         "\n";
     EXPECT_EQ(block, expected);
 
-    machineState().Language = kChinese;
+    Language = kChinese;
     const std::string chinese = statisticsReportBlock(sample(), utc(2024, 3, 5, 14, 3));
     EXPECT_NE(chinese.find("程序名称: /data/plan.xls\n"), std::string::npos);
     EXPECT_NE(chinese.find("已生产数目: 大板: 3;  小板: 6\n"), std::string::npos);
