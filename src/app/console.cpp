@@ -41,7 +41,8 @@ Console::Console(const ProgramSource& program, Options options)
     : program_(program), options_(options), statistics_(productionStatistics()) {
     machineState().resetToDefaults();
     window_.bindToCurrentThread();
-    window_.setHandler([this](uint32_t m, uintptr_t w, intptr_t l) { return handleMessage(m, w, l); });
+    window_.setHandler(
+        [this](uint32_t m, uintptr_t w, intptr_t l) { return handleMessage(m, w, l); });
     context_ = std::make_unique<ProductionContext>(machineState(), settings_, window_, statistics_,
                                                    counters_, program_);
     chain_ = std::make_unique<ChainFeed>(*context_);
@@ -65,14 +66,16 @@ Console::~Console() {
     state.QuitRequest = 1;
     // Workers that are paused are let go so they can see the quit flag; a
     // worker blocked on a message to this window is released by closing it.
-    std::vector<platform::Worker*> workers = {chainWorker_.get(), productionWorker_.get(),
-                                              resetWorker_.get(), loadLiftWorker_.get(),
+    std::vector<platform::Worker*> workers = {chainWorker_.get(),      productionWorker_.get(),
+                                              resetWorker_.get(),      loadLiftWorker_.get(),
                                               unloadLiftWorker_.get(), latchWorker_.get()};
     for (platform::Worker* w : workers) {
-        if (w != nullptr) w->release();
+        if (w != nullptr)
+            w->release();
     }
     for (platform::Worker* w : workers) {
-        if (w == nullptr) continue;
+        if (w == nullptr)
+            continue;
         if (!w->waitFinished(200)) {
             window_.processPending();
         }
@@ -93,7 +96,8 @@ void Console::initialise() {
     BuildAxes();
     BuildIoTables();
     if (!cardsFound_) {
-        const std::string text = tr("Cannot find the cards of motion control.", "没有找到运动控制卡. ");
+        const std::string text =
+            tr("Cannot find the cards of motion control.", "没有找到运动控制卡. ");
         platform::messageBox(text, "Error", platform::MessageIcon::Error);
         setStatus(tr("Cannot find the cards of motion control. ", "没有找到运动控制卡. "));
     }
@@ -108,7 +112,8 @@ void Console::initialise() {
     initialised_ = true;
     timersStarted_ = true;
     const double now = platform::Clock::seconds();
-    for (size_t i = 0; i < nextTimer_.size(); ++i) nextTimer_[i] = now + kTimerPeriods[i];
+    for (size_t i = 0; i < nextTimer_.size(); ++i)
+        nextTimer_[i] = now + kTimerPeriods[i];
     changed();
 }
 
@@ -120,7 +125,8 @@ void Console::setStatus(const std::string& text) {
 }
 
 void Console::changed() {
-    if (viewChanged_) viewChanged_();
+    if (viewChanged_)
+        viewChanged_();
 }
 
 void Console::setCursorHooks(std::function<void()> confine, std::function<void()> release) {
@@ -128,23 +134,27 @@ void Console::setCursorHooks(std::function<void()> confine, std::function<void()
     releaseHook_ = std::move(release);
 }
 
-void Console::setVerificationHook(std::function<void(const std::string&, const std::vector<int>&)> open) {
+void Console::setVerificationHook(
+    std::function<void(const std::string&, const std::vector<int>&)> open) {
     verificationHook_ = std::move(open);
 }
 
 void Console::verificationResult(bool verified) {
     verificationPending_ = !verified;
-    if (verified) stationsToVerify_.clear();
+    if (verified)
+        stationsToVerify_.clear();
 }
 
 void Console::confineCursor() {
     view_.cursorConfined = true;
-    if (confineHook_) confineHook_();
+    if (confineHook_)
+        confineHook_();
 }
 
 void Console::releaseCursor() {
     view_.cursorConfined = false;
-    if (releaseHook_) releaseHook_();
+    if (releaseHook_)
+        releaseHook_();
 }
 
 int Console::productionSuspended() const {
@@ -166,16 +176,20 @@ void Console::setMainButtons(bool enabled) {
 
 void Console::createWorkers() {
     if (!chainWorker_) {
-        chainWorker_ = std::make_unique<platform::Worker>("chain feed", [this] { return chain_->run(*chainWorker_); });
+        chainWorker_ = std::make_unique<platform::Worker>(
+            "chain feed", [this] { return chain_->run(*chainWorker_); });
     }
     if (!productionWorker_) {
-        productionWorker_ = std::make_unique<platform::Worker>("production", [this] { return cycle_->run(*productionWorker_); });
+        productionWorker_ = std::make_unique<platform::Worker>(
+            "production", [this] { return cycle_->run(*productionWorker_); });
     }
     if (!loadLiftWorker_) {
-        loadLiftWorker_ = std::make_unique<platform::Worker>("load lift", [this] { return transport_->runLoadLift(*loadLiftWorker_); });
+        loadLiftWorker_ = std::make_unique<platform::Worker>(
+            "load lift", [this] { return transport_->runLoadLift(*loadLiftWorker_); });
     }
     if (!unloadLiftWorker_) {
-        unloadLiftWorker_ = std::make_unique<platform::Worker>("unload lift", [this] { return transport_->runUnloadLift(*unloadLiftWorker_); });
+        unloadLiftWorker_ = std::make_unique<platform::Worker>(
+            "unload lift", [this] { return transport_->runUnloadLift(*unloadLiftWorker_); });
     }
 }
 
@@ -189,7 +203,8 @@ void Console::Start() {
     if (verificationPending_) {
         const std::string text = tr("Material batch number error", "物料批号不正确");
         setStatus(text);
-        if (verificationHook_) verificationHook_(text, stationsToVerify_);
+        if (verificationHook_)
+            verificationHook_(text, stationsToVerify_);
         return;
     }
     const int alarm = state.AlarmCode.load();
@@ -241,10 +256,12 @@ void Console::Start() {
         latchWorker_ = std::make_unique<platform::Worker>(
             "lead latch", [this] { return ProductionCycle::runLeadLatch(*context_); });
     }
-    if (settings_.ChainState.load() == kChainRun) chainWorker_->clearFlagAndResume();
+    if (settings_.ChainState.load() == kChainRun)
+        chainWorker_->clearFlagAndResume();
     loadLiftWorker_->clearFlagAndResume();
     unloadLiftWorker_->clearFlagAndResume();
-    if (settings_.PlugInCheck.load() == kCheck) latchWorker_->clearFlagAndResume();
+    if (settings_.PlugInCheck.load() == kCheck)
+        latchWorker_->clearFlagAndResume();
     changed();
 }
 
@@ -291,14 +308,20 @@ void Console::AlarmReset() {
 
 void Console::Reset() {
     MachineState& state = machineState();
-    auto stopped = [&] { return state.StopRequest.load() || state.EmergencyStopActive.load(); };
+    // Stopped means asked to stop and come to rest: the homing must not move
+    // the platform or the chain under a cycle or a chain feed still at work.
+    auto stopped = [&] {
+        return (state.StopRequest.load() || state.EmergencyStopActive.load()) &&
+               productionSuspended() == 1 && chainFeedSuspended() == 1;
+    };
     if (!stopped()) {
         setStatus(tr("Stop production before resetting", "复位前请先停止生产"));
         return;
     }
     SwitchOffAllButLamps();
     platform::Clock::sleepMs(500);
-    if (!stopped()) return;
+    if (!stopped())
+        return;
     struct Check {
         int input;
         bool wantActive;
@@ -308,12 +331,15 @@ void Console::Reset() {
     static constexpr Check kChecks[] = {
         {kInCtaOrigin, true, "CTA is not at origin", "CTA不在原点"},
         {kInForfexSeatOrigin, true, "Forfex-Seat is not at origin", "剪脚座不在原点"},
-        {kInFeederReturnDetection, true, "Distributor-head of stations be not at origin", "分配头没有回位，不能复位"},
+        {kInFeederReturnDetection, true, "Distributor-head of stations be not at origin",
+         "分配头没有回位，不能复位"},
         {kInEmStop, false, "Em-Stop-button pressed", "急停按钮被按下"},
         {kInHReturnOrigin, false, "H-Header-button pressed", "H轴头部按钮被按下"},
         {kInStop, false, "Stop-button pressed", "后部停止按钮被按下"},
-        {kInLoadLiftOrigin, true, "The LoadPcbLift go home timeout", "进板升降台不在原位，不能复位"},
-        {kInUnloadLiftOrigin, true, "The UnloadPcbLift go home timeout", "出板升降台不在原位，不能复位"},
+        {kInLoadLiftOrigin, true, "The LoadPcbLift go home timeout",
+         "进板升降台不在原位，不能复位"},
+        {kInUnloadLiftOrigin, true, "The UnloadPcbLift go home timeout",
+         "出板升降台不在原位，不能复位"},
     };
     for (const Check& c : kChecks) {
         if (input(c.input).IsActive() != c.wantActive) {
@@ -326,7 +352,8 @@ void Console::Reset() {
     view_.resetRunning = true;
     resetAxesDone_ = 0;
     if (!resetWorker_) {
-        resetWorker_ = std::make_unique<platform::Worker>("reset", [this] { return reset_->run(*resetWorker_); });
+        resetWorker_ = std::make_unique<platform::Worker>(
+            "reset", [this] { return reset_->run(*resetWorker_); });
     }
     if (resetWorker_->suspendedFlag().load()) {
         settings_.NeedsReset = 1;
@@ -365,39 +392,74 @@ void Console::setProductionSpeed(int position) {
     changed();
 }
 
-void Console::setWorkdeskLamp(bool on) { output(kOutWorkdeskLight).Switch(on); }
+void Console::setWorkdeskLamp(bool on) {
+    output(kOutWorkdeskLight).Switch(on);
+}
 
-void Console::setSafeDoorCheck(bool on) { settings_.SafeDoorCheck = on ? 1 : 0; }
+void Console::setSafeDoorCheck(bool on) {
+    settings_.SafeDoorCheck = on ? 1 : 0;
+}
 
-void Console::programChanged() { chain_->rebuildPlan(); }
+void Console::programChanged() {
+    chain_->rebuildPlan();
+}
 
 bool Console::requestExit() {
     MachineState& state = machineState();
     if (!state.StopRequest.load() && !state.EmergencyStopActive.load()) {
         return false;
     }
+    if (!platform::messageBox(tr("Really want to exit the system?", "真的要退出系统吗？"),
+                              tr("Note", "提示"), platform::MessageIcon::Question,
+                              platform::MessageButtons::YesNo)) {
+        return false;
+    }
     writeStatisticsReport();
     return true;
 }
 
-void Console::writeStatisticsReport() { lastReport_ = statistics_.SaveAndClose(); }
+void Console::writeStatisticsReport() {
+    lastReport_ = statistics_.SaveAndClose();
+}
 
 // --- Window messages -----------------------------------------------------------
 
 intptr_t Console::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (messageObserver_) messageObserver_(message, wParam, lParam);
+    if (messageObserver_)
+        messageObserver_(message, wParam, lParam);
     switch (message) {
-        case MSG_ALARM: onAlarm(static_cast<int>(wParam)); break;
-        case MSG_STATE_TEXT: onStateText(static_cast<int>(wParam)); break;
-        case MSG_SHOW_TEXT: setStatus(machineState().showTextString()); break;
-        case MSG_SHOW_RECORD: onShowRecord(); break;
-        case MSG_PRODUCTION_STOPPED: onProductionStopped(); break;
-        case MSG_BOARD_PROGRESS: onBoardProgress(static_cast<int>(wParam), static_cast<int>(lParam)); break;
-        case MSG_RESET_PROGRESS: onResetProgress(static_cast<int>(wParam), static_cast<int>(lParam)); break;
-        case MSG_RESET_DONE: onResetDone(wParam != 0); break;
-        case MSG_WRITE_STATISTICS: writeStatisticsReport(); break;
-        default: return 0;
+        case MSG_ALARM:
+            onAlarm(static_cast<int>(wParam));
+            break;
+        case MSG_STATE_TEXT:
+            onStateText(static_cast<int>(wParam));
+            break;
+        case MSG_SHOW_TEXT:
+            setStatus(machineState().showTextString());
+            break;
+        case MSG_SHOW_RECORD:
+            onShowRecord();
+            break;
+        case MSG_PRODUCTION_STOPPED:
+            onProductionStopped();
+            break;
+        case MSG_BOARD_PROGRESS:
+            onBoardProgress(static_cast<int>(wParam), static_cast<int>(lParam));
+            break;
+        case MSG_RESET_PROGRESS:
+            onResetProgress(static_cast<int>(wParam), static_cast<int>(lParam));
+            break;
+        case MSG_RESET_DONE:
+            onResetDone(wParam != 0);
+            break;
+        case MSG_WRITE_STATISTICS:
+            writeStatisticsReport();
+            break;
+        default:
+            return 0;
     }
+    if (messageHandled_)
+        messageHandled_(message);
     return 1;
 }
 
@@ -416,12 +478,14 @@ void Console::onAlarm(int code) {
     auto recordOf = [&](int station) -> std::optional<ProductionRecord> {
         for (int i = 1; i <= program_.count(); ++i) {
             ProductionRecord r = program_.record(i);
-            if (r.station == station) return r;
+            if (r.station == station)
+                return r;
         }
         return std::nullopt;
     };
     auto addToVerify = [&](int station) {
-        if (std::find(stationsToVerify_.begin(), stationsToVerify_.end(), station) == stationsToVerify_.end()) {
+        if (std::find(stationsToVerify_.begin(), stationsToVerify_.end(), station) ==
+            stationsToVerify_.end()) {
             stationsToVerify_.push_back(station);
         }
     };
@@ -429,7 +493,8 @@ void Console::onAlarm(int code) {
         if (machineParameters().materialVerification != 0 && !stationsToVerify_.empty()) {
             verificationPending_ = true;
         }
-        if (verificationHook_) verificationHook_(text, stationsToVerify_);
+        if (verificationHook_)
+            verificationHook_(text, stationsToVerify_);
     };
 
     if (code == kAlarmStationError) {
@@ -450,7 +515,8 @@ void Console::onAlarm(int code) {
             }
         }
         text += "  " + std::string(tr("Station Error :", "站位错误")) + stations +
-                tr(": Element's name:", ": 元件名: ") + names + tr(": Dirction:", ": 方向: ") + directions;
+                tr(": Element's name:", ": 元件名: ") + names + tr(": Dirction:", ": 方向: ") +
+                directions;
         setStatus(text);
         handToVerification();
         return;
@@ -507,6 +573,10 @@ void Console::onShowRecord() {
 
 void Console::onProductionStopped() {
     MachineState& state = machineState();
+    // A Start that came after the cycle began its pause has resumed it: the
+    // machine runs, and the pause it announced is over.
+    if (productionSuspended() == 0)
+        return;
     view_.menusEnabled = true;
     view_.plannedCountEnabled = true;
     if (state.EmergencyStopActive.load()) {
@@ -571,7 +641,8 @@ void Console::onResetDone(bool success) {
     if (state.RunFinished.load()) {
         cycle_->newRun();
         // A new run.
-        if (counters_.inserted() > 0) writeStatisticsReport();
+        if (counters_.inserted() > 0)
+            writeStatisticsReport();
         state.CurrentRecord = 0;
         state.BoardsProduced = 0;
         state.InsertStep = 0;
@@ -591,9 +662,11 @@ void Console::onResetDone(bool success) {
 // --- Timers ------------------------------------------------------------------
 
 void Console::towerLamps() {
-    if (view_.resetRunning) return;
+    if (view_.resetRunning)
+        return;
     MachineState& state = machineState();
-    const bool alarm = state.AlarmCode.load() > 0 || state.EmergencyStopActive.load();
+    // "Complete the production" (0) is an alarm like the others here.
+    const bool alarm = state.AlarmCode.load() >= 0 || state.EmergencyStopActive.load();
     const bool red = alarm;
     const bool yellow = !alarm && settings_.NeedsReset.load();
     const bool green = !alarm && !yellow;
@@ -626,8 +699,10 @@ void Console::manualCut() {
         platform::Clock::sleepMs(80);
     }
     auto latch = [this] {
-        if (input(kInLeftCheck).IsActive()) settings_.LeadLatchLeft = 1;
-        if (input(kInRightCheck).IsActive()) settings_.LeadLatchRight = 1;
+        if (input(kInLeftCheck).IsActive())
+            settings_.LeadLatchLeft = 1;
+        if (input(kInRightCheck).IsActive())
+            settings_.LeadLatchRight = 1;
     };
     latch();
     output(kOutForfex).On();
@@ -663,7 +738,8 @@ void Console::homeHAlone() {
 void Console::physicalButtons() {
     MachineState& state = machineState();
     const bool startPressed = input(kInStart).IsActive();
-    if (startPressed && !startWasPressed_ && state.StopRequest.load()) {
+    const bool stopped = state.StopRequest.load() || state.EmergencyStopActive.load();
+    if (startPressed && !startWasPressed_ && stopped) {
         Start();
     }
     startWasPressed_ = startPressed;
@@ -701,7 +777,8 @@ void Console::physicalButtons() {
 }
 
 void Console::timer30ms() {
-    if (!timer30Running_) return;
+    if (!timer30Running_)
+        return;
     towerLamps();
     physicalButtons();
     const bool left = input(kInLeftCheck).IsActive();
@@ -715,9 +792,11 @@ void Console::timer30ms() {
 
 void Console::timer1s() {
     MachineState& state = machineState();
-    statistics_.ClockTick(1.0, state.StopRequest.load() != 0, state.EmergencyStopActive.load() != 0);
+    statistics_.ClockTick(1.0, state.StopRequest.load() != 0,
+                          state.EmergencyStopActive.load() != 0);
     const int alarm = state.AlarmCode.load();
-    if (alarm > 0 && buzzerEnabled_ && platform::Clock::tickCount() - lastAlarmTick_ < kBuzzerPatternMs) {
+    if (alarm > 0 && buzzerEnabled_ &&
+        platform::Clock::tickCount() - lastAlarmTick_ < kBuzzerPatternMs) {
         buzzerPhase_ = !buzzerPhase_;
         output(kOutBuzzer).Switch(buzzerPhase_);
     } else {
@@ -727,7 +806,8 @@ void Console::timer1s() {
 }
 
 void Console::timer28ms() {
-    if (!view_.resetRunning) return;
+    if (!view_.resetRunning)
+        return;
     // The bar creeps towards the axes done so far.
     const int target = std::min(100, (resetAxesDone_ + 1) * 100 / 7);
     if (view_.resetProgress < target) {
@@ -737,14 +817,17 @@ void Console::timer28ms() {
 }
 
 void Console::timer360ms() {
-    if (!view_.resetRunning) return;
+    if (!view_.resetRunning)
+        return;
     greenBlink_ = !greenBlink_;
     output(kOutGreenLight).Switch(greenBlink_);
     output(kOutRedLight).Off();
     output(kOutYellowLight).Off();
 }
 
-void Console::processMessages() { window_.processPending(); }
+void Console::processMessages() {
+    window_.processPending();
+}
 
 bool Console::runFor(double seconds, const std::function<bool()>& until) {
     const double end = platform::Clock::seconds() + seconds;
@@ -760,26 +843,39 @@ bool Console::runFor(double seconds, const std::function<bool()>& until) {
                     nextTimer_[i] += kTimerPeriods[i];
                     ++due;
                 }
-                if (due == 0) continue;
+                if (due == 0)
+                    continue;
                 if (i != 1) {
                     due = 1;
-                    if (nextTimer_[i] <= now) nextTimer_[i] = now + kTimerPeriods[i];
+                    if (nextTimer_[i] <= now)
+                        nextTimer_[i] = now + kTimerPeriods[i];
                 }
                 for (int k = 0; k < due; ++k) {
                     switch (i) {
-                        case 0: timer30ms(); break;
-                        case 1: timer1s(); break;
-                        case 2: timer28ms(); break;
-                        default: timer360ms(); break;
+                        case 0:
+                            timer30ms();
+                            break;
+                        case 1:
+                            timer1s();
+                            break;
+                        case 2:
+                            timer28ms();
+                            break;
+                        default:
+                            timer360ms();
+                            break;
                     }
                     processMessages();
                 }
             }
         }
-        if (until && until()) return true;
-        if (platform::Clock::seconds() >= end) return false;
+        if (until && until())
+            return true;
+        if (platform::Clock::seconds() >= end)
+            return false;
         double next = end;
-        for (double t : nextTimer_) next = std::min(next, t);
+        for (double t : nextTimer_)
+            next = std::min(next, t);
         const double waitReal = (next - platform::Clock::seconds()) / platform::Clock::timeScale();
         window_.waitForMessage(std::clamp(static_cast<int>(waitReal * 1000.0), 1, 5));
     }

@@ -26,9 +26,15 @@ const Command kSimulate{
     "simulate PROGRAM(.xls|.csv) [--boards N] [--mode circle|full-step|one-step]\n"
     "    [--plugin normal|sequence|inversions] [--load load|not-load|through]\n"
     "    [--check check|uncheck] [--stations check|uncheck] [--speed 40..100] [--seed N]\n"
-    "    [--time-scale X] [--max-seconds S] [--fault NAME[=VALUE]]... [--recover] [--json]\n"
+    "    [--time-scale X] [--max-seconds S] [--fault NAME[=VALUE]]... [--recover]\n"
+    "    [--script FILE] [--json]\n"
+    "  script lines: at SECONDS ACTION[; ACTION...] | on board N|record N|alarm CODE ACTION[; ...]\n"
+    "  actions: start stop em-stop alarm-reset reset planned N door open|close\n"
+    "           button start|stop|em-stop|h-return|forfex-manual fault NAME[=VALUE] clear NAME\n"
+    "           operator patient|off\n"
     "  faults: feeder-empty=S lead-fail=P jam=cta|forfex-seat|forfex|load-lift|unload-lift|fixing\n"
-    "          next-machine=off double-board em-stop-at=SECONDS door-open-at=SECONDS",
+    "          slow=CYLINDER:FACTOR input=N:active|inactive next-machine=off previous-machine=off\n"
+    "          double-board em-stop-at=SECONDS door-open-at=SECONDS",
     runSimulate};
 
 bool parseInt(const std::string& text, long low, long high, long& value) {
@@ -61,7 +67,10 @@ bool choose(const std::optional<std::string>& text, const std::map<std::string, 
 }
 
 // Returns an error text, or "" when the options are good.
-std::string parseOptions(Arguments& args, SimulationOptions& o, std::string& programPath) {
+// A script that does not parse is refused input (exit 1), reported through
+// `scriptError`; everything else wrong is a usage error.
+std::string parseOptions(Arguments& args, SimulationOptions& o, std::string& programPath,
+                         std::string& scriptPath, std::string& scriptError) {
     bool missing = false;
     auto take = [&](const char* name) { return args.takeOption(name, &missing); };
     long number = 0;
@@ -94,39 +103,18 @@ std::string parseOptions(Arguments& args, SimulationOptions& o, std::string& pro
         if (!parseDouble(*v, 1, 1e6, o.maxSeconds)) return "--max-seconds is 1 to 1000000";
     }
     o.recover = args.takeFlag("recover");
-    for (const std::string& fault : args.takeOptions("fault", &missing)) {
-        const size_t eq = fault.find('=');
-        const std::string name = fault.substr(0, eq);
-        const std::string value = eq == std::string::npos ? "" : fault.substr(eq + 1);
-        double d = 0;
-        if (name == "feeder-empty") {
-            if (!parseInt(value, 1, kStationCount, number)) return "feeder-empty=S needs a station 1..12";
-            o.emptyFeeder = static_cast<int>(number);
-        } else if (name == "lead-fail") {
-            if (!parseDouble(value, 0, 1, o.leadFailure)) return "lead-fail=P needs a probability 0..1";
-        } else if (name == "jam") {
-            static const std::map<std::string, sim::Cylinder> kCylinders{
-                {"cta", sim::Cylinder::Cta},          {"forfex-seat", sim::Cylinder::ForfexSeat},
-                {"forfex", sim::Cylinder::Forfex},    {"load-lift", sim::Cylinder::LoadLift},
-                {"unload-lift", sim::Cylinder::UnloadLift}, {"fixing", sim::Cylinder::Fixing}};
-            auto it = kCylinders.find(value);
-            if (it == kCylinders.end()) return "jam= is cta, forfex-seat, forfex, load-lift, unload-lift or fixing";
-            o.jam = it->second;
-        } else if (name == "next-machine") {
-            if (value != "off") return "next-machine=off is the only choice";
-            o.nextMachineOff = true;
-        } else if (name == "double-board") {
-            if (!value.empty()) return "double-board takes no value";
-            o.doubleBoard = true;
-        } else if (name == "em-stop-at") {
-            if (!parseDouble(value, 0, 1e6, d)) return "em-stop-at=SECONDS needs a time";
-            o.emergencyStopAt = d;
-        } else if (name == "door-open-at") {
-            if (!parseDouble(value, 0, 1e6, d)) return "door-open-at=SECONDS needs a time";
-            o.doorOpenAt = d;
-        } else {
-            return "unknown fault '" + name + "'";
-        }
+    for (const std::string& text : args.takeOptions("fault", &missing)) {
+        Fault fault;
+        const std::string error = parseFault(text, fault);
+        if (!error.empty()) return error;
+        o.faults.push_back(fault);
+    }
+    if (auto file = take("script")) {
+        std::ifstream in(*file, std::ios::binary);
+        if (!in) return "cannot read the script " + *file;
+        scriptPath = *file;
+        const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        if (!parseScenario(text, o.scenario, scriptError)) return "";
     }
     if (missing) return "an option is missing its value";
     if (auto unknown = args.unknownOption()) return "unknown option " + *unknown;
@@ -137,8 +125,9 @@ std::string parseOptions(Arguments& args, SimulationOptions& o, std::string& pro
 
 int runSimulate(Arguments& args) {
     SimulationOptions options;
-    std::string path;
-    const std::string error = parseOptions(args, options, path);
+    std::string path, scriptPath, scriptError;
+    const std::string error = parseOptions(args, options, path, scriptPath, scriptError);
+    if (!scriptError.empty()) return refuse("corvane-cli simulate: " + scriptPath + ": " + scriptError);
     if (!error.empty()) return usageError(kSimulate, error);
 
     ProgramList& program = programList();

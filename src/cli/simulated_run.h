@@ -5,9 +5,12 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "cli/scenario.h"
+#include "cli/sim_faults.h"
 #include "machine/stations.h"
 #include "production/production_settings.h"
 #include "sim/machine/machine_config.h"
@@ -35,14 +38,10 @@ struct SimulationOptions {
     double timeScale = kDefaultTimeScale;
     double maxSeconds = 3600;
     bool recover = false;
-    // Faults.
-    std::optional<int> emptyFeeder;
-    double leadFailure = 0;
-    std::optional<sim::Cylinder> jam;
-    bool nextMachineOff = false;
-    bool doubleBoard = false;
-    std::optional<double> emergencyStopAt;
-    std::optional<double> doorOpenAt;
+    // Faults switched on once the machine is up.
+    std::vector<Fault> faults;
+    // The operator's session; empty: a patient operator only.
+    Scenario scenario;
 };
 
 // Runs the program (already in `program`) and reports the run as JSON: the

@@ -54,12 +54,33 @@ bool Worker::clearFlagAndResume() {
     return true;
 }
 
-void Worker::suspendSelf() {
-    std::unique_lock lock(mutex_);
-    // Announce the pause before the flag is visible, so that a resume which
+void Worker::beginPause() {
+    std::lock_guard lock(mutex_);
+    // Ready to wait before the flag is visible, so that a resume which
     // follows the flag always finds us.
     wantsToWait_ = true;
     suspendedFlag_.store(1);
+}
+
+void Worker::suspendSelf(const std::function<bool()>& stillPausing) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!wantsToWait_) {
+            wantsToWait_ = true;
+            suspendedFlag_.store(1);
+        }
+    }
+    // Start clears the reason to pause before it looks at the flag: when the
+    // reason is gone now, that Start has been or will be missed by the flag,
+    // so the pause is called off (a resume that did see the flag is consumed).
+    if (stillPausing && !stillPausing()) {
+        std::lock_guard lock(mutex_);
+        suspendedFlag_.store(0);
+        permit_ = false;
+        wantsToWait_ = false;
+        return;
+    }
+    std::unique_lock lock(mutex_);
     resumed_.wait(lock, [this] { return permit_ || released_; });
     permit_ = false;
     wantsToWait_ = false;

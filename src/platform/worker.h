@@ -40,7 +40,14 @@ public:
     bool clearFlagAndResume();
 
     // Called by the body on its own thread: flag := 1, then wait for resume().
-    void suspendSelf();
+    // With `stillPausing`, the reason to pause is asked again once the flag is
+    // set: a Start that cleared the reason before it could see the flag has
+    // then cancelled the pause instead of leaving the worker asleep.
+    void suspendSelf(const std::function<bool()>& stillPausing = {});
+    // The first half of a pause that is announced: the flag is set now, so a
+    // Start from this moment on resumes the worker; the announcement follows
+    // and suspendSelf() completes the pause (at once if a Start came between).
+    void beginPause();
 
     // Program exit: the thread is resumed now and never waits in a pause
     // again, so a body that pauses after its owner's last look still ends.

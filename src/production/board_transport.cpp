@@ -134,19 +134,14 @@ PhaseEnd BoardTransport::loadPhase() {
 
     output(kOutWorkdeskBelt).On();
     output(kOutLoadLiftBelt).On();
-    bool emergency = false;
     const bool arrived = waitForInput(input(kInPcbArriveWorkdesk), kBeltLimit, true, [&] {
-        emergency = state.EmergencyStopActive.load() != 0 || context_.quitting();
-        return emergency;
+        return state.EmergencyStopActive.load() != 0 || context_.quitting();
     });
     if (!arrived) {
         output(kOutWorkdeskBelt).Off();
         output(kOutLoadLiftBelt).Off();
-        if (emergency) {
-            context_.reportAlarm(kAlarmWorkdeskLoad);
-        } else {
-            context_.raiseAlarm(kAlarmWorkdeskLoad);
-        }
+        // A time-out and an emergency stop alike: the machine stops first.
+        if (!context_.quitting()) context_.raiseAlarm(kAlarmWorkdeskLoad);
         return PhaseEnd::EndPass;
     }
     boardLoaded_ = true;
@@ -288,6 +283,7 @@ PhaseEnd BoardTransport::unloadPhase() {
     state.InsertStep = 0;
     if (notLoad) {
         movePlatformToStopPosition(20.0);
+        checkPlatformLimits(state);
         sleepMs(200);
     }
     if (state.BoardsProduced.load() >= settings.PlannedBoards.load()) {
@@ -367,11 +363,11 @@ int BoardTransport::runLoadLift(platform::Worker& self) {
             sleepMs(5);
         }
         if (context_.quitting()) break;
-        if (state.StopRequest.load() || state.EmergencyStopActive.load()) {
+        if (context_.stopping()) {
             if (state.EmergencyStopActive.load()) {
                 settings.NeedsReset = 1;
             }
-            self.suspendSelf();
+            self.suspendSelf([this] { return context_.stopping(); });
         }
     }
     return 0;
@@ -456,7 +452,7 @@ int BoardTransport::runUnloadLift(platform::Worker& self) {
         if (state.EmergencyStopActive.load()) {
             state.UnloadLiftBusy = 0;
             settings.NeedsReset = 1;
-            self.suspendSelf();
+            self.suspendSelf([&state] { return state.EmergencyStopActive.load() != 0; });
         }
     }
     return 0;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <optional>
 
 #include "machine/io_points.h"
 #include "machine/machine_parameters.h"
@@ -38,7 +39,8 @@ FeedPlan buildFeedPlan(const std::vector<int>& stations, int firstStationToCta,
         }
     }
     for (int k = 0; k < n; ++k) {
-        plan.drops.emplace_back(dropTime[static_cast<size_t>(k)] - m, stations[static_cast<size_t>(k)]);
+        plan.drops.emplace_back(dropTime[static_cast<size_t>(k)] - m,
+                                stations[static_cast<size_t>(k)]);
     }
     std::stable_sort(plan.drops.begin(), plan.drops.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -67,8 +69,10 @@ void ChainFeed::rebuildPlan() {
         std::lock_guard lock(mutex_);
         plan_ = std::move(plan);
         schedule_.clear();
+        arrivals_.clear();
         boardsScheduled_ = 0;
         totalScheduled_ = 0;
+        nextBoardBase_ = 0;
         pending_.clear();
         pendingPosition_ = -1;
         effectiveCtaCount_ = plan_.effectiveCtaCount;
@@ -81,6 +85,11 @@ void ChainFeed::rebuildPlan() {
 FeedPlan ChainFeed::plan() const {
     std::lock_guard lock(mutex_);
     return plan_;
+}
+
+std::vector<int> ChainFeed::arrivals() const {
+    std::lock_guard lock(mutex_);
+    return {arrivals_.begin(), arrivals_.end()};
 }
 
 bool ChainFeed::stepMode() const {
@@ -98,23 +107,37 @@ void ChainFeed::extendSchedule() {
     const int position = pitchCounter_.load();
     const int planned = std::max(1, context_.settings.PlannedBoards.load());
     std::multimap<int, int> merged;
-    for (const auto& entry : schedule_) merged.insert(entry);
-    while (boardsScheduled_ < planned && boardsScheduled_ * n <= position) {
+    for (const auto& entry : schedule_)
+        merged.insert(entry);
+    while (boardsScheduled_ < planned && nextBoardBase_ <= position) {
+        // Drops already made at this position, or positions passed, cannot be
+        // made any more: a board that comes late is laid out from the next
+        // position, whole and in program order.
+        const bool dropsTaken = pendingPosition_ == position;
+        int base = nextBoardBase_;
+        if (base < position || (base == position && dropsTaken))
+            base = position + 1;
         for (const auto& [time, station] : plan_.drops) {
-            merged.emplace(boardsScheduled_ * n + time, station);
+            merged.emplace(base + time, station);
+        }
+        // Component k of a board reaches the CTA k pitches after the first.
+        for (int k = 0; k < n; ++k) {
+            arrivals_.push_back(base + plan_.effectiveCtaCount + k);
         }
         ++boardsScheduled_;
         totalScheduled_ += n;
+        nextBoardBase_ = base + n;
     }
     schedule_.assign(merged.begin(), merged.end());
 }
 
 void ChainFeed::pulsePaperCut() {
-    const double interval = machineParameters().distributionIntervalMs;
+    // The cut behind every pitch of the feed has its own fixed rhythm; the
+    // distribution head interval is for the chain clearing and the re-feed.
     output(kOutPaperCut).On();
-    sleepMs(interval);
+    sleepMs(kPaperCutPulseMs);
     output(kOutPaperCut).Off();
-    sleepMs(interval);
+    sleepMs(kPaperCutPulseMs);
 }
 
 bool ChainFeed::movePitch() {
@@ -142,7 +165,8 @@ bool ChainFeed::clearChain(bool& pause) {
     pitchCounter_ = 0;
     const double factor = context_.state.SpeedFactor.load();
     while (l.Position() < kChainClearPitches * kChainPitch - 1e-6) {
-        if (context_.quitting()) return false;
+        if (context_.quitting())
+            return false;
         if (!input(kInFeederReturnDetection).IsActive()) {
             context_.raiseAlarm(kAlarmDistributorNotAtOrigin);
             pause = true;
@@ -168,8 +192,10 @@ bool ChainFeed::clearChain(bool& pause) {
     {
         std::lock_guard lock(mutex_);
         schedule_.clear();
+        arrivals_.clear();
         boardsScheduled_ = 0;
         totalScheduled_ = 0;
+        nextBoardBase_ = 0;
         pending_.clear();
         pendingPosition_ = -1;
     }
@@ -204,12 +230,16 @@ bool ChainFeed::dropDue(bool& pause) {
         std::vector<int> bad;
         for (int attempt = 0; attempt < 3; ++attempt) {
             bad.clear();
-            for (int s : due) stationOutput(s).On();
+            for (int s : due)
+                stationOutput(s).On();
             for (int s : due) {
-                if (!stationInput(s).IsActive()) bad.push_back(s);
+                if (!stationInput(s).IsActive())
+                    bad.push_back(s);
             }
-            if (bad.empty()) break;
-            for (int s : due) stationOutput(s).Off();
+            if (bad.empty())
+                break;
+            for (int s : due)
+                stationOutput(s).Off();
             sleepMs(100);
         }
         context_.state.setBadStations(bad);
@@ -220,9 +250,11 @@ bool ChainFeed::dropDue(bool& pause) {
             return false;
         }
     }
-    for (int s : due) stationOutput(s).On();
+    for (int s : due)
+        stationOutput(s).On();
     sleepMs(100);
-    for (int s : due) stationOutput(s).Off();
+    for (int s : due)
+        stationOutput(s).Off();
     sleepMs(100);
     {
         std::lock_guard lock(mutex_);
@@ -235,8 +267,21 @@ bool ChainFeed::dropDue(bool& pause) {
     return true;
 }
 
+void ChainFeed::deliver() {
+    {
+        std::lock_guard lock(mutex_);
+        if (!arrivals_.empty())
+            arrivals_.pop_front();
+    }
+    ++delivered_;
+    context_.state.ChainRequest = 0;
+}
+
 void ChainFeed::pausePath(platform::Worker& self) {
-    // A pause of the chain stops the whole machine.
+    // A pause of the chain stops the whole machine. The flag goes up first,
+    // so a Start that comes in between resumes this thread rather than
+    // leaving it asleep under a running machine.
+    self.beginPause();
     context_.state.StopRequest = 1;
     self.suspendSelf();
 }
@@ -244,18 +289,30 @@ void ChainFeed::pausePath(platform::Worker& self) {
 int ChainFeed::run(platform::Worker& self) {
     MachineState& state = context_.state;
     while (!context_.quitting()) {
-        // Wait for the production cycle to ask for the next component.
+        // Wait for the production cycle to ask for the next component. A
+        // stopped machine finds this thread paused here too, so that nothing
+        // of the machine is at work when it is reset.
         bool pause = false;
+        bool idlePause = false;
         while (state.ChainRequest.load() == 0 && !context_.quitting()) {
             if (state.EmergencyStopActive.load()) {
                 pause = true;
                 break;
             }
+            if (state.StopRequest.load()) {
+                idlePause = true;
+                break;
+            }
             sleepMs(1);
         }
-        if (context_.quitting()) break;
+        if (context_.quitting())
+            break;
         if (pause) {
             pausePath(self);
+            continue;
+        }
+        if (idlePause) {
+            self.suspendSelf([this] { return context_.stopping(); });
             continue;
         }
         if (state.ChainFeedState.load() != kChainClear) {
@@ -273,12 +330,30 @@ int ChainFeed::run(platform::Worker& self) {
                 break;
             default: {
                 extendSchedule();
-                if (!dropDue(pause) || pause) break;
-                const int target = effectiveCtaCount_.load() + delivered_.load();
-                if (pitchCounter_.load() >= target) {
-                    // The next component stands at the CTA.
-                    ++delivered_;
-                    state.ChainRequest = 0;
+                if (!dropDue(pause) || pause)
+                    break;
+                std::optional<int> target;
+                bool nothingScheduled = false;
+                {
+                    std::lock_guard lock(mutex_);
+                    if (!arrivals_.empty())
+                        target = arrivals_.front();
+                    nothingScheduled = arrivals_.empty() && schedule_.empty();
+                }
+                if (target && pitchCounter_.load() >= *target) {
+                    deliver();
+                    break;
+                }
+                if (nothingScheduled) {
+                    // Every component of the planned boards has reached the
+                    // CTA: the chain stands until a board is added, paused
+                    // like an idle chain when the machine stops.
+                    state.ChainFeedState = kChainFinished;
+                    if (state.StopRequest.load()) {
+                        self.suspendSelf([this] { return context_.stopping(); });
+                    } else {
+                        sleepMs(1);
+                    }
                     break;
                 }
                 if (!movePitch()) {
@@ -286,25 +361,24 @@ int ChainFeed::run(platform::Worker& self) {
                     break;
                 }
                 pulsePaperCut();
-                if (pitchCounter_.load() >= target) {
-                    ++delivered_;
-                    state.ChainRequest = 0;
-                }
+                if (target && pitchCounter_.load() >= *target)
+                    deliver();
                 {
                     std::lock_guard lock(mutex_);
                     const int planned = std::max(1, context_.settings.PlannedBoards.load());
                     if (schedule_.empty() && boardsScheduled_ >= planned) {
-                        state.ChainFeedState =
-                            delivered_.load() >= totalScheduled_ ? kChainFinished : kChainRunOut;
+                        state.ChainFeedState = arrivals_.empty() ? kChainFinished : kChainRunOut;
                     } else {
                         state.ChainFeedState = kChainAdvance;
                     }
                 }
-                if (stepMode() || context_.stopping()) pause = true;
+                if (stepMode() || context_.stopping())
+                    pause = true;
                 break;
             }
         }
-        if (pause) pausePath(self);
+        if (pause)
+            pausePath(self);
     }
     return 0;
 }

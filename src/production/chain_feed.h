@@ -18,6 +18,7 @@ namespace corvane {
 
 inline constexpr double kChainPitch = 12.5;    // mm of L travel
 inline constexpr int kChainClearPitches = 108;  // pitches that flush the chain
+inline constexpr double kPaperCutPulseMs = 100;  // on, then off, after a feed pitch
 
 // Which station drops when, derived from the program.
 struct FeedPlan {
@@ -62,13 +63,20 @@ public:
     int effectiveCtaCount() const { return effectiveCtaCount_.load(); }
     // Components brought to the CTA since the chain was cleared.
     int delivered() const { return delivered_.load(); }
+    // Chain positions at which the scheduled components still to come reach
+    // the CTA, in program order.
+    std::vector<int> arrivals() const;
 
     // ChainFeedWorker.
     int run(platform::Worker& self);
 
 private:
-    // Drops of boards up to the one the chain position has reached.
+    // Drops of boards up to the one the chain position has reached. A board
+    // added after the chain passed its first drop (the planned count was
+    // raised late) starts at the next position, and so do the boards after it.
     void extendSchedule();
+    // The next component reached the CTA: the cycle may take it.
+    void deliver();
     // Drops due at the current position; false after alarm 5.
     bool dropDue(bool& pause);
     // One pitch of the L axis with the paper cut; false on alarm 19.
@@ -83,8 +91,10 @@ private:
     mutable std::mutex mutex_;  // the plan and the schedule
     FeedPlan plan_;
     std::deque<std::pair<int, int>> schedule_;  // (chain position, station)
+    std::deque<int> arrivals_;                  // CTA positions of the components to come
     int boardsScheduled_ = 0;
     int totalScheduled_ = 0;
+    int nextBoardBase_ = 0;  // chain position of the next board's first drop
     std::atomic<int> pitchCounter_{0};
     std::atomic<int> effectiveCtaCount_{0};
     std::atomic<int> delivered_{0};

@@ -66,13 +66,16 @@ void ProductionCycle::pausePath(platform::Worker& self) {
     if (state.WorkdeskPhase.load() != kPhaseInsert) {
         transport_.addPassboardTime();
     }
-    context_.window.send(MSG_PRODUCTION_STOPPED);
+    // The flag goes up before the window hears of the pause: a Start from now
+    // on finds it and resumes this thread, which then passes straight through.
+    self.beginPause();
     if (state.StopRequest.load()) state.StopKind = kStopped;
     if (state.EmergencyStopActive.load()) {
         state.StopKind = kEmergencyStopped;
         context_.settings.NeedsReset = 1;
     }
-    // MSG_PRODUCTION_STOPPED has let the mouse pointer leave the Stop button.
+    // MSG_PRODUCTION_STOPPED lets the mouse pointer leave the Stop button.
+    context_.window.send(MSG_PRODUCTION_STOPPED);
     self.suspendSelf();
 }
 
@@ -427,6 +430,13 @@ ProductionCycle::Flow ProductionCycle::endOfRecordStep(double limit, bool isStop
         state.BoardsProduced += 1;
         context_.window.send(MSG_BOARD_PROGRESS, static_cast<uintptr_t>(context_.counters.inserted()),
                              static_cast<intptr_t>(platform::secondsSince(passStart_) * 1000.0));
+        // The board is finished here: a planned count raised before the next
+        // Start sends it on and starts a new one, instead of walking past its
+        // end and counting it again.
+        state.CurrentRecord = 0;
+        state.WorkdeskPhase = kPhaseUnload;
+        markOffset_ = {0, 0};
+        moveTo(kAxisD2, 0.0);
     } else if (settings.LoadMode.load() == kNotLoad) {
         // The operator changes the board by hand and presses Start.
         state.StopRequest = 1;
@@ -489,6 +499,12 @@ ProductionCycle::Flow ProductionCycle::step3() {
                 state.CurrentRecord -= 1;
                 return Flow::EndPass;
             }
+        }
+        if (state.StopRequest.load() && !priming()) {
+            // The chain feed pauses too (a station alarm, a stop): this step
+            // waits for it paused, so the machine is at rest for a reset and
+            // Start comes back here.
+            return Flow::EndPass;
         }
         sleepMs(2);
     }
