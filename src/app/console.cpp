@@ -459,7 +459,7 @@ intptr_t Console::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lPa
             return 0;
     }
     if (messageHandled_)
-        messageHandled_(message);
+        messageHandled_(message, wParam);
     return 1;
 }
 

@@ -119,7 +119,9 @@ public:
         messageObserver_ = std::move(observer);
     }
     // Called once a window message has been handled (scripted operators).
-    void setMessageHandled(std::function<void(uint32_t)> callback) { messageHandled_ = std::move(callback); }
+    void setMessageHandled(std::function<void(uint32_t, uintptr_t)> callback) {
+        messageHandled_ = std::move(callback);
+    }
     // Called on the window thread whenever the view changed.
     void setViewChanged(std::function<void()> callback) { viewChanged_ = std::move(callback); }
     // Cursor confinement to the Stop button (best effort on the screen).
@@ -186,7 +188,7 @@ private:
     ConsoleView view_;
     std::function<void()> viewChanged_;
     std::function<void(uint32_t, uintptr_t, intptr_t)> messageObserver_;
-    std::function<void(uint32_t)> messageHandled_;
+    std::function<void(uint32_t, uintptr_t)> messageHandled_;
     std::function<void()> confineHook_;
     std::function<void()> releaseHook_;
     std::function<void(const std::string&, const std::vector<int>&)> verificationHook_;

@@ -134,15 +134,21 @@ std::string parseLine(const std::string& line, ScenarioLine& out) {
         in >> event >> value;
         static const std::map<std::string, EventKind> kEvents{{"board", EventKind::Board},
                                                               {"record", EventKind::Record},
-                                                              {"alarm", EventKind::Alarm}};
+                                                              {"alarm", EventKind::Alarm},
+                                                              {"state", EventKind::State}};
         auto it = kEvents.find(event);
         if (it == kEvents.end())
-            return "'on' needs an event: board N, record N or alarm CODE";
+            return "'on' needs an event: board N, record N, alarm CODE or state CODE";
         long n = 0;
-        const bool alarm = it->second == EventKind::Alarm;
-        if (!wholeNumber(value, alarm ? 0 : 1, alarm ? 25 : 1000000, n))
-            return alarm ? "'on alarm' needs a code 0..25"
-                         : "'on " + event + "' needs a number of 1 or more";
+        if (it->second == EventKind::Alarm) {
+            if (!wholeNumber(value, 0, 25, n))
+                return "'on alarm' needs a code 0..25";
+        } else if (it->second == EventKind::State) {
+            if (!wholeNumber(value, 0, 6, n))
+                return "'on state' needs a code 0..6";
+        } else if (!wholeNumber(value, 1, 1000000, n)) {
+            return "'on " + event + "' needs a number of 1 or more";
+        }
         out.event = it->second;
         out.eventValue = static_cast<int>(n);
     } else {

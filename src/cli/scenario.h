@@ -3,7 +3,8 @@
 // something happens.
 //
 //   at SECONDS ACTION[; ACTION...]   seconds counted from the run's first Start
-//   on EVENT ACTION[; ACTION...]     EVENT: board N, record N, alarm CODE
+//   on EVENT ACTION[; ACTION...]     EVENT: board N, record N, alarm CODE,
+//                                    state CODE (a machine state text shown)
 //
 // Actions: start, stop, em-stop, alarm-reset, reset (the window's buttons);
 // button start|stop|em-stop|h-return|forfex-manual (the machine's push
@@ -45,7 +46,7 @@ struct Action {
     std::string text;  // as written, for the run's events
 };
 
-enum class EventKind { Board, Record, Alarm };
+enum class EventKind { Board, Record, Alarm, State };
 
 struct ScenarioLine {
     int lineNumber = 0;

@@ -111,8 +111,11 @@ std::string parseOptions(Arguments& args, SimulationOptions& o, std::string& pro
     }
     if (auto file = take("script")) {
         std::ifstream in(*file, std::ios::binary);
-        if (!in) return "cannot read the script " + *file;
         scriptPath = *file;
+        if (!in) {
+            scriptError = "cannot read it";
+            return "";
+        }
         const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
         if (!parseScenario(text, o.scenario, scriptError)) return "";
     }

@@ -15,6 +15,7 @@
 #include "machine/machine_parameters.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
+#include "platform/window_messages.h"
 #include "production/alarm_texts.h"
 #include "program/program_list.h"
 #include "sim/machine/simulated_machine.h"
@@ -145,6 +146,7 @@ class Run {
     std::vector<bool> fired_;
     std::vector<Sequence> running_;
     std::vector<int> recordsSeen_;
+    std::vector<uintptr_t> statesSeen_;
     size_t alarmsLogged_ = 0;
     int boardsLogged_ = 0;
     Json events_ = Json::array();
@@ -351,8 +353,11 @@ void Run::tick() {
         } else if (line.event == EventKind::Record) {
             happened = std::find(recordsSeen_.begin(), recordsSeen_.end(), line.eventValue) !=
                        recordsSeen_.end();
-        } else {
+        } else if (line.event == EventKind::Alarm) {
             happened = std::find(alarms.begin(), alarms.end(), line.eventValue) != alarms.end();
+        } else {
+            happened = std::find(statesSeen_.begin(), statesSeen_.end(),
+                                 static_cast<uintptr_t>(line.eventValue)) != statesSeen_.end();
         }
         if (happened)
             fire(i);
@@ -417,7 +422,13 @@ Outcome Run::go() {
     // The script's seconds count from this first Start; it sees every window
     // message as the window handles it, so "on record N" acts while that
     // record is still under way.
-    console_.setMessageHandled([this](uint32_t) { tick(); });
+    console_.setMessageHandled([this](uint32_t message, uintptr_t code) {
+        if (message == MSG_STATE_TEXT &&
+            std::find(statesSeen_.begin(), statesSeen_.end(), code) == statesSeen_.end()) {
+            statesSeen_.push_back(code);
+        }
+        tick();
+    });
 
     t0_ = platform::Clock::seconds();
     started_ = true;

@@ -132,6 +132,10 @@ PhaseEnd BoardTransport::loadPhase() {
         return PhaseEnd::EndPass;
     }
 
+    // From here on a board found on the workdesk is this one, even when it
+    // arrives only after a time-out or an emergency stop: it is inserted, not
+    // sent on as if it were finished.
+    boardLoaded_ = true;
     output(kOutWorkdeskBelt).On();
     output(kOutLoadLiftBelt).On();
     const bool arrived = waitForInput(input(kInPcbArriveWorkdesk), kBeltLimit, true, [&] {
@@ -144,7 +148,6 @@ PhaseEnd BoardTransport::loadPhase() {
         if (!context_.quitting()) context_.raiseAlarm(kAlarmWorkdeskLoad);
         return PhaseEnd::EndPass;
     }
-    boardLoaded_ = true;
     sleepMs(machineParameters().workdeskPcbDelayMs);
     output(kOutWorkdeskBelt).Off();
     output(kOutLoadLiftBelt).Off();
