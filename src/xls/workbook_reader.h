@@ -17,9 +17,15 @@ namespace xls {
 // beyond BIFF's limits). So it never sees a file as it came: libgsf, which
 // checks the compound file's tables, takes the workbook stream out; the
 // stream's records are checked; freexl reads the stream from a fresh compound
-// file in memory, in a child process, so that a fault it still has refuses
-// the file instead of ending the program.
+// file in memory, in the reader program of its own (reader_program.h), so
+// that a fault it still has refuses the file instead of ending the program.
 bool readWorkbook(const std::string& path, std::vector<std::unique_ptr<Sheet>>& sheets,
                   std::string& error);
+
+// The same checks, with freexl in the calling process: a fault freexl still
+// has on a file that passed them ends the caller. For the fuzzer, which is
+// there to see such faults.
+bool readWorkbookInProcess(const std::string& path, std::vector<std::unique_ptr<Sheet>>& sheets,
+                           std::string& error);
 
 }  // namespace xls

@@ -82,7 +82,8 @@ class Book {
 
     // Replaces the book's sheets with those of the file. False when the file
     // is missing, damaged or not a workbook that can be read; the book is
-    // then empty. Reads in a child process (see workbook_reader.h).
+    // then empty. freexl reads in a program of its own, corvane-xls-reader,
+    // beside the executable (see workbook_reader.h).
     bool load(const std::string& path);
     // Writes the book as a BIFF8 workbook. The file is replaced atomically: a
     // failed save leaves an existing file as it was. A book without sheets or
