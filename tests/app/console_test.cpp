@@ -163,6 +163,16 @@ TEST_F(ConsoleTest, TowerLampsFollowTheMachine) {
     runUntil([] { return false; }, 0.1);
     EXPECT_TRUE(output(kOutRedLight).IsOn());
     EXPECT_FALSE(output(kOutYellowLight).IsOn());
+    // "Complete the production" stands like any alarm until it is reset.
+    console().AlarmReset();
+    send(MSG_ALARM, kAlarmProductionComplete, 1);
+    runUntil([] { return false; }, 0.1);
+    EXPECT_TRUE(output(kOutRedLight).IsOn());
+    EXPECT_FALSE(output(kOutYellowLight).IsOn());
+    EXPECT_FALSE(output(kOutGreenLight).IsOn());
+    console().AlarmReset();
+    runUntil([] { return false; }, 0.1);
+    EXPECT_TRUE(output(kOutYellowLight).IsOn());
 }
 
 TEST_F(ConsoleTest, MachineButtonsActOnPressOrRelease) {
@@ -176,13 +186,56 @@ TEST_F(ConsoleTest, MachineButtonsActOnPressOrRelease) {
     EXPECT_EQ(machineState().StopRequest.load(), 1);
     machine().releaseButton(sim::Button::Start);
 
-    // The emergency stop button: the machine needs a reset.
+    // The emergency stop button: the machine needs a reset. It leaves the
+    // stop request as it was (the chain feed, which would set it, is not
+    // running here): the machine is stopped all the same, and once reset its
+    // Start button starts it.
+    console().setChainState(kChainNotRun);
     console().settings().NeedsReset = 0;
+    console().Start();
+    ASSERT_EQ(machineState().StopRequest.load(), 0);
     machine().pressButton(sim::Button::EmergencyStop);
     runUntil([] { return machineState().EmergencyStopActive.load() != 0; }, 1.0);
     EXPECT_EQ(console().settings().NeedsReset.load(), 1);
     EXPECT_EQ(machineState().StopKind.load(), kEmergencyStopped);
     machine().releaseButton(sim::Button::EmergencyStop);
+    runUntil([&] { return console().productionSuspended() == 1; }, 5.0);
+    ASSERT_EQ(machineState().StopRequest.load(), 0);
+    console().settings().NeedsReset = 0;
+    machine().tapButton(sim::Button::Start, 0.1);
+    runUntil([] { return false; }, 0.2);
+    EXPECT_EQ(machineState().EmergencyStopActive.load(), 0);
+    EXPECT_EQ(machineState().StopKind.load(), kRunning);
+    console().Stop();
+}
+
+TEST_F(ConsoleTest, ExitAsksFirstAndOnlyYesWritesTheReportAndCloses) {
+    std::vector<platform::MessageBoxRequest> asked;
+    bool answer = false;
+    platform::setMessageBoxSink([&](const platform::MessageBoxRequest& r) {
+        asked.push_back(r);
+        return answer;
+    });
+    console().statistics().CountInsert();
+    EXPECT_FALSE(console().requestExit());
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text, "Really want to exit the system?");
+    EXPECT_EQ(asked[0].caption, "Note");
+    EXPECT_EQ(asked[0].buttons, platform::MessageButtons::YesNo);
+    EXPECT_FALSE(console().lastReport().has_value());
+
+    Language = kChinese;
+    answer = true;
+    EXPECT_TRUE(console().requestExit());
+    EXPECT_EQ(asked.back().text, "真的要退出系统吗？");
+    EXPECT_TRUE(console().lastReport().has_value());
+
+    // While the machine runs Exit is refused without a question.
+    console().settings().NeedsReset = 0;
+    console().Start();
+    EXPECT_FALSE(console().requestExit());
+    EXPECT_EQ(asked.size(), 2u);
+    console().Stop();
 }
 
 TEST_F(ConsoleTest, SafeDoorStopsTheMachineAndClosingItClearsTheAlarm) {

@@ -120,9 +120,15 @@ TEST_F(SimulateCli, ANextMachineThatStopsAskingLeavesTheMachineWaiting) {
 }
 
 TEST_F(SimulateCli, WithRecoveryEveryPlannedBoardIsMadeOnce) {
-    for (const char* fault : {"feeder-empty=3", "jam=unload-lift", "double-board", "em-stop-at=70"}) {
+    const std::vector<std::pair<const char*, int>> faults = {
+        {"feeder-empty=3", 5}, {"jam=unload-lift", 14}, {"double-board", 25}, {"em-stop-at=70", -1}};
+    for (const auto& [fault, alarm] : faults) {
         const json j = simulate({"--fault", fault, "--boards", "2", "--recover"});
         EXPECT_EQ(j["outcome"], "complete") << fault;
+        if (alarm >= 0) {
+            ASSERT_FALSE(j["alarms"].empty()) << fault;
+            EXPECT_EQ(j["alarms"][0], alarm) << fault;
+        }
         EXPECT_EQ(j["boards_produced"], 2) << fault;
         EXPECT_EQ(j["boards_delivered"], 2) << fault;
         ASSERT_EQ(j["insertions"].size(), 2u) << fault;

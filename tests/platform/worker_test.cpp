@@ -134,3 +134,56 @@ TEST(Worker, ReleaseEndsAWorkerThatPausesAfterwards) {
     }
     EXPECT_EQ(runs, 1);
 }
+
+TEST(Worker, AStartBetweenTheAnnouncedPauseAndTheWaitResumesTheWorker) {
+    // The production cycle sets its flag, tells the window it stopped, then
+    // waits; a Start that comes while the window hears of the pause must not
+    // leave it asleep under a running machine.
+    std::atomic<bool> announced{false};
+    std::atomic<bool> started{false};
+    std::atomic<int> passes{0};
+    Worker* self = nullptr;
+    Worker worker("announcer", [&] {
+        ++passes;
+        self->beginPause();
+        announced = true;
+        while (!started) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        self->suspendSelf();
+        ++passes;
+        return 0;
+    });
+    self = &worker;
+    worker.clearFlagAndResume();
+    waitUntil([&] { return announced.load(); });
+    EXPECT_EQ(worker.suspendedFlag(), 1);
+    EXPECT_TRUE(worker.clearFlagAndResume());  // Start sees the flag
+    started = true;
+    EXPECT_TRUE(worker.waitFinished(2000));
+    EXPECT_EQ(passes, 2);
+}
+
+TEST(Worker, APauseWhoseReasonAStartClearedIsCalledOff) {
+    // A lift thread decides to pause on the stop request; Start clears the
+    // request before the thread's flag is up, so it never resumes it.
+    std::atomic<int> stopRequest{1};
+    std::atomic<bool> decided{false};
+    std::atomic<bool> startDone{false};
+    Worker* self = nullptr;
+    Worker worker("lift", [&] {
+        if (stopRequest.load()) {
+            decided = true;
+            while (!startDone) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            self->suspendSelf([&] { return stopRequest.load() != 0; });
+        }
+        return 5;
+    });
+    self = &worker;
+    worker.clearFlagAndResume();
+    waitUntil([&] { return decided.load(); });
+    stopRequest = 0;                             // Start: the request goes first,
+    EXPECT_FALSE(worker.clearFlagAndResume());   // then it finds no flag up
+    startDone = true;
+    EXPECT_TRUE(worker.waitFinished(2000));
+    EXPECT_EQ(worker.exitCode(), 5);
+    EXPECT_EQ(worker.suspendedFlag(), 0);
+}

@@ -230,3 +230,157 @@ TEST_F(ProductionTest, EmergencyStopMidBoardLosesAndDoublesNothing) {
     EXPECT_EQ(console.counters().inserted(), static_cast<int>(machine().insertions().size()));
     EXPECT_EQ(console.statistics().Current().inserts, 8);
 }
+
+TEST_F(ProductionTest, EmergencyStopDuringTheLoadStopsTheMachineAndTheBoardIsInsertedAfterTheReset) {
+    useProgram(kProgram);
+    Console& console = startConsole();
+    ASSERT_TRUE(resetMachine());
+    std::atomic<int> stopRequestAtAlarm{-1};
+    console.setMessageObserver([&](uint32_t message, uintptr_t code, intptr_t) {
+        if (message == MSG_ALARM && code == kAlarmWorkdeskLoad) {
+            stopRequestAtAlarm = machineState().StopRequest.load();
+        }
+    });
+    console.Start();
+    // The belts carry the board from the load lift to the workdesk.
+    ASSERT_TRUE(runUntil([] { return machine().outputOn(sim::Output::WorkdeskBelt) &&
+                                     machine().outputOn(sim::Output::LoadLiftBelt); },
+                         300));
+    console.EmergencyStop();
+    ASSERT_TRUE(runUntil([&] { return productionPaused(); }, 30));
+    console.setMessageObserver(nullptr);
+    EXPECT_EQ(console.alarmHistory(), std::vector<int>{kAlarmWorkdeskLoad});
+    EXPECT_EQ(stopRequestAtAlarm.load(), 1);
+
+    ASSERT_TRUE(resetMachine());
+    ASSERT_TRUE(runToCompletion(900));
+    runUntil([] { return machine().boardsDelivered() >= 1; }, 20);
+    const auto boards = machine().boards();
+    ASSERT_EQ(boards.size(), 1u);
+    EXPECT_EQ(boards[0].insertedStations, componentStationsOf(kProgram));
+    EXPECT_EQ(machine().boardsDelivered(), 1);
+}
+
+TEST_F(ProductionTest, AChainStationAlarmLeavesTheMachineAtRestForAReset) {
+    // A tall component holds the chain request back to the next record; the
+    // next station is empty. The cycle must be paused, not polling, when the
+    // operator resets, or the homing would park the platform under it.
+    const std::vector<Step> program = {{"check", 2, 20, 10, 0, 12, "C-1012", "C1"},
+                                       {"check", 4, 30, 12, 0, 3, "R-0207", "R1"},
+                                       {"check", 6, 40, 14, 0, 3, "R-0207", "R2"},
+                                       {"stop", 1, 60, 5, 0, 0}};
+    useProgram(program);
+    Console& console = startConsole();
+    ASSERT_TRUE(resetMachine());
+    machine().setFeederParts(6, 0);
+    console.Start();
+    ASSERT_TRUE(runUntil([] { return machineState().AlarmCode.load() == kAlarmStationError; }, 300));
+    // Right after the alarm the cycle may still be at work: Reset waits.
+    console.Reset();
+    if (!console.resetRunning()) {
+        EXPECT_EQ(console.view().status, "Stop production before resetting");
+    }
+    ASSERT_TRUE(runUntil([&] { return productionPaused() && console.chainFeedSuspended() == 1; }, 30));
+    machine().setFeederParts(6, 1000);
+    console.AlarmReset();
+    if (console.resetRunning()) runUntil([&] { return !console.resetRunning(); }, 300);
+    ASSERT_TRUE(resetMachine());
+    machine().clearRecords();
+    ASSERT_TRUE(runToCompletion(900));
+    const auto boards = machine().boards();
+    ASSERT_EQ(boards.size(), 1u);
+    EXPECT_EQ(boards[0].insertedStations, componentStationsOf(program));
+    // Nothing went in at the place the reset parks the platform.
+    for (const auto& insertion : machine().insertions()) {
+        EXPECT_GT(std::abs(insertion.x) + std::abs(insertion.y), 1.0);
+    }
+}
+
+TEST_F(ProductionTest, TheFeedCutsEveryPitchOnItsOwnRhythm) {
+    // The distribution head interval times the chain clearing; the cut after
+    // each feed pitch is 100 ms on and 100 ms off whatever it is.
+    useProgram({{"check", 3, 20, 10}, {"stop", 1, 0, 0, 0, 0}});
+    startConsole();
+    machineParameters().distributionIntervalMs = 40;
+    ASSERT_TRUE(resetMachine());
+    machine().clearRecords();
+    ASSERT_TRUE(runToCompletion(600));
+    const int bit = output(kOutPaperCut).libraryBit();
+    std::vector<double> onTimes;
+    double since = -1;
+    for (const auto& change : machine().outputLog()) {
+        if (change.bit != bit) continue;
+        const bool on = change.level == 0;  // active low
+        if (on) {
+            since = change.time;
+        } else if (since >= 0) {
+            onTimes.push_back(change.time - since);
+            since = -1;
+        }
+    }
+    // Real time runs under the clock: a pulse may come out a little long.
+    const auto between = [&](double low, double high) {
+        return std::count_if(onTimes.begin(), onTimes.end(), [&](double t) { return t >= low && t <= high; });
+    };
+    EXPECT_GE(between(0.035, 0.070), 108);  // clearing the chain: the interval
+    EXPECT_GE(between(0.095, 0.200), 27);   // feeding: at least the pitches to the CTA
+}
+
+TEST_F(ProductionTest, NotLoadTestsThePlatformLimitsAfterParking) {
+    useProgram({{"check", 3, 20, 10}, {"stop", 1, 0, 0, 0, 0}});
+    Console& console = startConsole();
+    ASSERT_TRUE(resetMachine());
+    console.settings().LoadMode = kNotLoad;
+    machine().placeBoardOnWorkdesk();
+    // The stop position lies past the platform's X travel.
+    machineParameters().xyStopPosition = {5000.0, 0.0};
+    messages_.clear();
+    ASSERT_TRUE(runToCompletion(600));
+    EXPECT_NE(std::find(messages_.begin(), messages_.end(), "The X shaft is at tht limit"), messages_.end());
+}
+
+TEST_F(ProductionTest, OpeningTheSafeDoorPausesARunningMachineAndClosingItLetsItGoOn) {
+    useProgram(kProgram);
+    Console& console = startConsole();
+    ASSERT_TRUE(resetMachine());
+    console.Start();
+    ASSERT_TRUE(runUntil([] { return machineState().CurrentRecord.load() == 3; }, 300));
+    machine().setSafeDoorClosed(false);
+    ASSERT_TRUE(runUntil([&] { return productionPaused(); }, 30));
+    EXPECT_EQ(machineState().AlarmCode.load(), kAlarmSafeDoor);
+    console.Start();  // refused while the door stands open
+    EXPECT_EQ(machineState().StopRequest.load(), 1);
+    machine().setSafeDoorClosed(true);
+    runUntil([] { return false; }, 0.2);
+    EXPECT_EQ(machineState().AlarmCode.load(), -1);
+    ASSERT_TRUE(runToCompletion(900));
+    EXPECT_EQ(console.alarmHistory(), (std::vector<int>{kAlarmSafeDoor, kAlarmProductionComplete}));
+    EXPECT_EQ(machine().boards().at(0).insertedStations, componentStationsOf(kProgram));
+}
+
+TEST_F(ProductionTest, FullStepPausesAfterEveryRecord) {
+    useProgram(kProgram);
+    Console& console = startConsole();
+    ASSERT_TRUE(resetMachine());
+    console.settings().ProductionMode = kModeFullStep;
+    std::vector<int> pausedAfter;
+    console.setMessageObserver([&](uint32_t message, uintptr_t, intptr_t) {
+        // The cycle's pause at the end of a record: step 0 comes next.
+        if (message == MSG_PRODUCTION_STOPPED && machineState().WorkdeskPhase.load() == kPhaseInsert &&
+            machineState().InsertStep.load() == 0) {
+            const int record = machineState().CurrentRecord.load();
+            if (pausedAfter.empty() || pausedAfter.back() != record) pausedAfter.push_back(record);
+        }
+    });
+    ASSERT_TRUE(runToCompletion(900));
+    console.setMessageObserver(nullptr);
+    // The four component records; the mark is not checked and the break
+    // ends its pass at once.
+    const std::vector<int> components = {2, 3, 5, 6};
+    for (int record : components) {
+        EXPECT_NE(std::find(pausedAfter.begin(), pausedAfter.end(), record), pausedAfter.end())
+            << "no pause after record " << record << ": " << ::testing::PrintToString(pausedAfter);
+    }
+    EXPECT_TRUE(std::is_sorted(pausedAfter.begin(), pausedAfter.end()));
+    EXPECT_EQ(machine().boards().at(0).insertedStations, componentStationsOf(kProgram));
+}
