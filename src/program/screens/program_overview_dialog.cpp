@@ -28,7 +28,7 @@ ProgramOverviewDialog::ProgramOverviewDialog(ProgramList& program, bool batchCol
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     pageSpin_ = new QSpinBox;
     pageSpin_->setMinimumWidth(70);
     pageLabel_ = new QLabel;
@@ -68,7 +68,6 @@ void ProgramOverviewDialog::showPage(int page) {
         pageSpin_->setValue(page_);
     }
     pageLabel_->setText(uiText(overviewPageLabel(page_, pageCount())));
-    table_->resizeColumnsToContents();
 }
 
 void ProgramOverviewDialog::retranslate() {
@@ -76,7 +75,6 @@ void ProgramOverviewDialog::retranslate() {
     exit_->setText(uiText("Exit", "退出"));
     pageLabel_->setText(uiText(overviewPageLabel(page_, pageCount())));
     model_->retranslate();
-    table_->resizeColumnsToContents();
 }
 
 }  // namespace corvane::screens

@@ -60,7 +60,7 @@ StationListDialog::StationListDialog(ProgramList& program, QWidget* parent)
     rows_ = new QTableWidget(kStationCount, 6);
     rows_->verticalHeader()->hide();
     rows_->verticalHeader()->setDefaultSectionSize(rows_->fontMetrics().height() + 6);
-    rows_->horizontalHeader()->setStretchLastSection(true);
+    rows_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     rows_->setSelectionBehavior(QAbstractItemView::SelectRows);
     rows_->setSelectionMode(QAbstractItemView::SingleSelection);
     rows_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
@@ -129,7 +129,7 @@ StationListDialog::StationListDialog(ProgramList& program, QWidget* parent)
     const int tableHeight = rows_->verticalHeader()->defaultSectionSize() * kStationCount +
                             rows_->horizontalHeader()->sizeHint().height() + 4;
     rows_->setMinimumHeight(tableHeight);
-    resize(820, tableHeight + 190);
+    resize(820, minimumSizeHint().height());
     refresh();
     retranslate();
     followLanguage(this);
@@ -151,7 +151,6 @@ void StationListDialog::retranslate() {
     entryLabel_->setText(uiText("Material number:", "物料号："));
     useBatch_->setText(uiText("Use material batch number", "使用物料批号"));
     exit_->setText(uiText("Exit", "退出"));
-    rows_->resizeColumnsToContents();
 }
 
 void StationListDialog::refresh() {
@@ -193,7 +192,6 @@ void StationListDialog::fillRows() {
         const QSignalBlocker blocker(useBatch_);
         useBatch_->setChecked(verification);
     }
-    rows_->resizeColumnsToContents();
     filling_ = false;
 }
 

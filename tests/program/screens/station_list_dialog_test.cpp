@@ -29,6 +29,10 @@ class StationListTest : public screen_test::ScreenTest {
         ScreenTest::SetUp();
         machineParameters().materialVerification = 0;
         materialVerificationFlags().batchVerified = false;
+        fill(program);
+    }
+    // Command words in the display language of the moment.
+    static void fill(ProgramList& program) {
         program.append(record(1, 4, "R100", ProgramCommand::Check, "LOT-A"));
         program.append(record(2, 4, "R100", ProgramCommand::Uncheck, "LOT-A"));
         program.append(record(3, 4, "", ProgramCommand::Mark));
@@ -277,12 +281,17 @@ TEST_F(StationListTest, TheBatchNumberSwitchNeedsThePassword) {
 TEST_F(StationListTest, EveryCaptionInBothLanguagesAndScreenshots) {
     machineParameters().materialVerification = 1;
     StationListDialog dialog(program);
-    dialog.verifyStations("Station Error :7", {7});
+    dialog.verifyStations("Station Error :7: Element's name:D1: Dirction:N", {7});
     ASSERT_NE(dialog.scanDialog(), nullptr);
     screen_test::expectLanguageSwitchReachesEveryCaption(&dialog);
     screen_test::screenshot(&dialog, "stations-en");
+    dialog.close();
     screen_test::setLanguage(kChinese);
-    screen_test::screenshot(&dialog, "stations-zh");
+    ProgramList loadedInChinese;
+    fill(loadedInChinese);
+    StationListDialog chinese(loadedInChinese);
+    chinese.verifyStations("站位错误7: 元件名: D1: 方向: N", {7});  // texts come in Chinese now
+    screen_test::screenshot(&chinese, "stations-zh");
 
     BatchScanDialog scanning;
     scanning.setRescanLineShown(true);
