@@ -133,7 +133,6 @@ StatisticsDialog::StatisticsDialog(ProductionStatistics& statistics, QWidget* pa
     clock_ = new QTimer(this);
     clock_->setInterval(1000);
     connect(clock_, &QTimer::timeout, this, &StatisticsDialog::refresh);
-    clock_->start();
 
     splices_->setText(uiText(formatInt(statistics_.Current().splicesPerBoard)));
     fillHistory();
@@ -211,6 +210,17 @@ void StatisticsDialog::refresh() {
     if (records_->count() != static_cast<int>(statistics_.History().size()) + 1)
         fillHistory();
     showValues();
+}
+
+void StatisticsDialog::showEvent(QShowEvent* event) {
+    refresh();
+    clock_->start();
+    QDialog::showEvent(event);
+}
+
+void StatisticsDialog::hideEvent(QHideEvent* event) {
+    clock_->stop();
+    QDialog::hideEvent(event);
 }
 
 void StatisticsDialog::localSave() {

@@ -36,6 +36,11 @@ class StatisticsDialog : public QDialog {
     QPieSeries& completionPie() const { return *completion_; }
     QPieSeries& utilizationPie() const { return *utilization_; }
 
+  protected:
+    // The one-second clock runs while the screen is shown.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
   private:
     void fillHistory();
     void showValues();
