@@ -134,6 +134,23 @@ void StationTable::enterBatchNumber(ProgramList& program, int station, const std
     recomputeBatchNumbersComplete();
 }
 
+bool StationTable::setHeight(ProgramList& program, int station, const std::string& text) {
+    if (!validStation(station) || row(station).counts < 1 || !isWholeNumber(text))
+        return false;
+    const std::string height = formatReal(parseReal(text), 3);
+    {
+        std::lock_guard lock(program.mutex());
+        for (int i = 0; i < program.count(); ++i) {
+            InsertionRecord* record = program.at(i);
+            if (record->isInsertion() && parseInt(record->field(kFieldStation)) == station)
+                record->setField(kFieldHeight, height);
+        }
+    }
+    rows_[static_cast<size_t>(station - 1)].height = height;
+    programChanged_ = true;
+    return true;
+}
+
 bool StationTable::recomputeBatchNumbersComplete() const {
     bool complete = true;
     for (const auto& r : rows_) {

@@ -58,6 +58,12 @@ class StationTable {
     // The scanned text becomes the batch number of every "check" or
     // "uncheck" record of the station, in the program and in the row.
     void enterBatchNumber(ProgramList& program, int station, const std::string& batch);
+    // Height typed into a row (the one cell the screen edits in place): a
+    // number, which becomes, with 3 decimals, the Height of the row and of
+    // every "check" or "uncheck" record of the station. Refused (nothing
+    // changes) for a station without Counts or a text that is not a number.
+    bool setHeight(ProgramList& program, int station, const std::string& text);
+
     // True when every row with Counts has a batch number; also stored in the
     // process-wide flag.
     bool recomputeBatchNumbersComplete() const;

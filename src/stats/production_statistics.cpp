@@ -1,6 +1,7 @@
 // Counters, time spans, derived values and history of the statistics record.
 #include "stats/production_statistics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iomanip>
 #include <sstream>
@@ -57,31 +58,37 @@ std::string formatCalendarTime(std::time_t time) {
 std::vector<StatisticsLine> statisticsLines(const StatisticsRecord& r) {
     auto percent = [](double rate) { return formatReal(rate * 100.0, 2) + "%"; };
     return {
-        {"FileName", r.programName},
-        {"Start recording time", formatCalendarTime(r.startTime)},
-        {"Production Planning", formatInt(r.plannedCount)},
-        {"Planning time", formatReal(r.plannedHours, 2)},
-        {"Number produced", formatInt(r.boardsProduced) + " / " + std::to_string(r.smallBoards())},
-        {"Number of spellings", formatInt(r.splicesPerBoard)},
-        {"Change program tiems", formatInt(r.programChanges)},
-        {"Number of inserts", formatInt(r.inserts)},
-        {"Number of Failure", formatInt(r.failures)},
-        {"Number of successes", formatInt(r.successes)},
-        {"Passboard alarm times", formatInt(r.passboardAlarms)},
-        {"Material shortage alarm times", formatInt(r.shortageAlarms)},
-        {"Other alarm times", formatInt(r.otherAlarms)},
-        {"Starting up time", formatTimeSpan(r.bootUpTime)},
-        {"Running time", formatTimeSpan(r.productionTime)},
-        {"Passboard waiting time", formatTimeSpan(r.passboardWaiting)},
-        {"Shortage waiting time", formatTimeSpan(r.shortageWaiting)},
-        {"Error insertion waiting time", formatTimeSpan(r.errorInsertionWaiting)},
-        {"Other error waiting time", formatTimeSpan(r.otherErrorWaiting)},
-        {"Stop waiting time", formatTimeSpan(r.standbyTime)},
-        {"Completion", percent(r.completion())},
-        {"Uncompleted", percent(r.uncompleted())},
-        {"Utilization", percent(r.utilizationRate())},
-        {"Difference", percent(1.0 - r.utilizationRate())},
+        {tr("FileName", "文件名"), r.programName},
+        {tr("Start recording time", "开始记录时间"), formatCalendarTime(r.startTime)},
+        {tr("Production Planning", "生产计划"), formatInt(r.plannedCount)},
+        {tr("Planning time", "计划时间"), formatReal(r.plannedHours, 2)},
+        {tr("Number produced", "已生产数目"),
+         formatInt(r.boardsProduced) + " / " + std::to_string(r.smallBoards())},
+        {tr("Number of spellings", "拼板数目"), formatInt(r.splicesPerBoard)},
+        {tr("Change program tiems", "换程序次数"), formatInt(r.programChanges)},
+        {tr("Number of inserts", "插入总数"), formatInt(r.inserts)},
+        {tr("Number of Failure", "失败数目"), formatInt(r.failures)},
+        {tr("Number of successes", "成功数目"), formatInt(r.successes)},
+        {tr("Passboard alarm times", "传板报警次数"), formatInt(r.passboardAlarms)},
+        {tr("Material shortage alarm times", "缺料报警次数"), formatInt(r.shortageAlarms)},
+        {tr("Other alarm times", "其他报警次数"), formatInt(r.otherAlarms)},
+        {tr("Starting up time", "开机时间"), formatTimeSpan(r.bootUpTime)},
+        {tr("Running time", "生产时间"), formatTimeSpan(r.productionTime)},
+        {tr("Passboard waiting time", "传板等待时间"), formatTimeSpan(r.passboardWaiting)},
+        {tr("Shortage waiting time", "缺料等待时间"), formatTimeSpan(r.shortageWaiting)},
+        {tr("Error insertion waiting time", "插错等待时间"),
+         formatTimeSpan(r.errorInsertionWaiting)},
+        {tr("Other error waiting time", "其他错误等待时间"), formatTimeSpan(r.otherErrorWaiting)},
+        {tr("Stop waiting time", "待机时间"), formatTimeSpan(r.standbyTime)},
+        {tr("Completion", "完成"), percent(r.completion())},
+        {tr("Uncompleted", "未完成"), percent(r.uncompleted())},
+        {tr("Utilization", "稼动"), percent(r.utilizationRate())},
+        {tr("Difference", "差额"), percent(1.0 - r.utilizationRate())},
     };
+}
+
+int32_t splicesFromText(std::string_view text) {
+    return std::max(parseInt(text), 1);
 }
 
 std::optional<WaitingKind> waitingKindOfAlarm(int alarmCode) {

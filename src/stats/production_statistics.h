@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvane {
@@ -61,10 +62,43 @@ std::string formatCalendarTime(std::time_t time);
 
 // A caption and its value, as the statistics screen shows a record.
 struct StatisticsLine {
-    std::string caption;
+    std::string caption;  // in the display language
     std::string value;
 };
+// The screen's lines in a fixed order (StatisticsLineIndex), captions in the
+// display language.
 std::vector<StatisticsLine> statisticsLines(const StatisticsRecord& record);
+enum StatisticsLineIndex : int {
+    kLineFileName = 0,
+    kLineStartTime,
+    kLinePlannedCount,
+    kLinePlannedHours,
+    kLineNumberProduced,
+    kLineSplices,
+    kLineProgramChanges,
+    kLineInserts,
+    kLineFailures,
+    kLineSuccesses,
+    kLinePassboardAlarms,
+    kLineShortageAlarms,
+    kLineOtherAlarms,
+    kLineBootUpTime,
+    kLineProductionTime,
+    kLinePassboardWaiting,
+    kLineShortageWaiting,
+    kLineErrorInsertionWaiting,
+    kLineOtherErrorWaiting,
+    kLineStandbyTime,
+    kLineCompletion,
+    kLineUncompleted,
+    kLineUtilization,
+    kLineDifference,
+    kStatisticsLineCount
+};
+
+// The number typed beside the splices button: an integer (atoi), at least 1,
+// since a board splits into one small board or more.
+int32_t splicesFromText(std::string_view text);
 
 struct HistoryEntry {
     StatisticsRecord record;

@@ -8,6 +8,8 @@
 
 #include "platform/atomic_file.h"
 #include "platform/language.h"
+#include "platform/message_box.h"
+#include "platform/program_directory.h"
 #include "program/number_text.h"
 #include "stats/removable_drives.h"
 
@@ -101,6 +103,32 @@ std::string noRemovableDriveMessage() {
 
 std::string reportFailedMessage(const ReportResult& result) {
     return tr("The statistics report could not be written: ", "统计报告无法写入: ") + result.error;
+}
+
+std::string reportSavedMessage(const ReportResult& result) {
+    return tr("The statistics report was saved in ", "统计报告已保存到 ") + result.file.string();
+}
+
+namespace {
+
+ReportResult tellOperator(ReportResult result) {
+    if (result.written)
+        platform::messageBox(reportSavedMessage(result));
+    else if (result.file.empty())
+        platform::messageBox(result.error);  // no drive: the message says so
+    else
+        platform::messageBox(reportFailedMessage(result));
+    return result;
+}
+
+}  // namespace
+
+ReportResult saveStatisticsLocally(const StatisticsRecord& record, std::time_t now) {
+    return tellOperator(writeStatisticsReport(platform::programDirectory(), record, now));
+}
+
+ReportResult saveStatisticsToRemovableDrive(const StatisticsRecord& record, std::time_t now) {
+    return tellOperator(writeStatisticsReportToRemovableDrive(record, now));
 }
 
 ReportResult writeStatisticsReportToRemovableDrive(const StatisticsRecord& record,

@@ -24,5 +24,14 @@ ReportResult writeStatisticsReportToRemovableDrive(const StatisticsRecord& recor
 std::string noRemovableDriveMessage();
 // Why a report was not written, for a message box.
 std::string reportFailedMessage(const ReportResult& result);
+// Where a report went, for a message box.
+std::string reportSavedMessage(const ReportResult& result);
+
+// What the statistics screen's buttons do, messages included: "Local Save"
+// appends the record's report under the program directory, "U disk save"
+// under the first removable drive; the operator is told where it went or
+// why it did not.
+ReportResult saveStatisticsLocally(const StatisticsRecord& record, std::time_t now);
+ReportResult saveStatisticsToRemovableDrive(const StatisticsRecord& record, std::time_t now);
 
 }  // namespace corvane
