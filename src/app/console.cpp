@@ -1,6 +1,8 @@
 // The headless main window: commands, timers and message handlers.
 #include "app/console.h"
 
+#include "app/button_panel.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -17,6 +19,7 @@
 #include "production/board_transport.h"
 #include "production/chain_feed.h"
 #include "production/production_cycle.h"
+#include "production/run_restart.h"
 #include "stats/production_statistics.h"
 
 namespace corvane {
@@ -24,8 +27,8 @@ namespace corvane {
 namespace {
 
 constexpr double kTimerPeriods[4] = {0.030, 1.0, 0.028, 0.360};
-constexpr uint32_t kBuzzerPatternMs = 15000;
-constexpr int kStoppedTicksForPaperCut = 6000;
+// How long Reset waits for a stopping machine's workers to pause.
+constexpr double kComeToRestSeconds = 0.5;
 
 std::string twoDecimals(double value) {
     char buffer[64];
@@ -38,7 +41,10 @@ std::string twoDecimals(double value) {
 Console::Console(const ProgramSource& program) : Console(program, Options{}) {}
 
 Console::Console(const ProgramSource& program, Options options)
-    : program_(program), options_(options), statistics_(productionStatistics()) {
+    : program_(program),
+      options_(options),
+      statistics_(productionStatistics()),
+      statusLine_(view_, program, statistics_, [this] { changed(); }) {
     machineState().resetToDefaults();
     window_.bindToCurrentThread();
     window_.setHandler(
@@ -50,6 +56,7 @@ Console::Console(const ProgramSource& program, Options options)
     transport_ = std::make_unique<BoardTransport>(*context_);
     cycle_ = std::make_unique<ProductionCycle>(*context_, *transport_);
     reset_ = std::make_unique<ResetWorker>(window_);
+    panel_ = std::make_unique<ButtonPanel>(*this);
 }
 
 Console::~Console() {
@@ -81,6 +88,7 @@ Console::~Console() {
         }
     }
     window_.close();
+    panel_.reset();
     chainWorker_.reset();
     productionWorker_.reset();
     resetWorker_.reset();
@@ -119,10 +127,7 @@ void Console::initialise() {
 
 // --- Status and view ---------------------------------------------------------
 
-void Console::setStatus(const std::string& text) {
-    view_.status = text;
-    changed();
-}
+void Console::setStatus(const std::string& text) { statusLine_.show(text); }
 
 void Console::changed() {
     if (viewChanged_)
@@ -132,17 +137,6 @@ void Console::changed() {
 void Console::setCursorHooks(std::function<void()> confine, std::function<void()> release) {
     confineHook_ = std::move(confine);
     releaseHook_ = std::move(release);
-}
-
-void Console::setVerificationHook(
-    std::function<void(const std::string&, const std::vector<int>&)> open) {
-    verificationHook_ = std::move(open);
-}
-
-void Console::verificationResult(bool verified) {
-    verificationPending_ = !verified;
-    if (verified)
-        stationsToVerify_.clear();
 }
 
 void Console::confineCursor() {
@@ -200,11 +194,8 @@ void Console::Start() {
         setStatus(tr("Not find proper motion control card!", "没有找到运动控制卡"));
         return;
     }
-    if (verificationPending_) {
-        const std::string text = tr("Material batch number error", "物料批号不正确");
-        setStatus(text);
-        if (verificationHook_)
-            verificationHook_(text, stationsToVerify_);
+    if (statusLine_.verificationPending()) {
+        statusLine_.openVerification(tr("Material batch number error", "物料批号不正确"));
         return;
     }
     const int alarm = state.AlarmCode.load();
@@ -214,7 +205,7 @@ void Console::Start() {
     }
     state.AlarmCode = -1;
     setStatus("");
-    verificationPending_ = false;
+    statusLine_.clearVerificationPending();
     output(kOutBuzzer).Off();
 
     if (program_.count() == 0) {
@@ -303,17 +294,22 @@ void Console::AlarmReset() {
     output(kOutBuzzer).Off();
     setStatus(settings_.NeedsReset.load() ? tr("The machine need to reset", "机器需要复位")
                                           : tr("Alarm reseted", "报警已复位"));
-    verificationPending_ = false;
+    statusLine_.clearVerificationPending();
 }
 
 void Console::Reset() {
     MachineState& state = machineState();
     // Stopped means asked to stop and come to rest: the homing must not move
     // the platform or the chain under a cycle or a chain feed still at work.
+    auto asked = [&] { return state.StopRequest.load() || state.EmergencyStopActive.load(); };
     auto stopped = [&] {
-        return (state.StopRequest.load() || state.EmergencyStopActive.load()) &&
-               productionSuspended() == 1 && chainFeedSuspended() == 1;
+        return asked() && productionSuspended() == 1 && chainFeedSuspended() == 1;
     };
+    // A machine asked to stop is given a moment to finish its pass.
+    const int64_t since = platform::Clock::performanceCounter();
+    while (asked() && !stopped() && platform::secondsSince(since) < kComeToRestSeconds) {
+        platform::Clock::sleepMs(5);
+    }
     if (!stopped()) {
         setStatus(tr("Stop production before resetting", "复位前请先停止生产"));
         return;
@@ -432,7 +428,7 @@ intptr_t Console::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lPa
             onAlarm(static_cast<int>(wParam));
             break;
         case MSG_STATE_TEXT:
-            onStateText(static_cast<int>(wParam));
+            statusLine_.stateText(static_cast<int>(wParam));
             break;
         case MSG_SHOW_TEXT:
             setStatus(machineState().showTextString());
@@ -465,81 +461,7 @@ intptr_t Console::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lPa
 
 void Console::onAlarm(int code) {
     MachineState& state = machineState();
-    const int language = Language.load();
-    state.AlarmCode = code;
-    statistics_.SetProductionState(code);
-    if (const auto kind = waitingKindOfAlarm(code)) {
-        statistics_.MarkWaitingStart(*kind);
-    }
-    alarmHistory_.push_back(code);
-    std::string text = alarmText(code, language);
-    lastAlarmTick_ = platform::Clock::tickCount();
-
-    auto recordOf = [&](int station) -> std::optional<ProductionRecord> {
-        for (int i = 1; i <= program_.count(); ++i) {
-            ProductionRecord r = program_.record(i);
-            if (r.station == station)
-                return r;
-        }
-        return std::nullopt;
-    };
-    auto addToVerify = [&](int station) {
-        if (std::find(stationsToVerify_.begin(), stationsToVerify_.end(), station) ==
-            stationsToVerify_.end()) {
-            stationsToVerify_.push_back(station);
-        }
-    };
-    auto handToVerification = [&] {
-        if (machineParameters().materialVerification != 0 && !stationsToVerify_.empty()) {
-            verificationPending_ = true;
-        }
-        if (verificationHook_)
-            verificationHook_(text, stationsToVerify_);
-    };
-
-    if (code == kAlarmStationError) {
-        statistics_.CountShortageAlarm();
-        output(kOutBuzzer).On();
-        const std::vector<int> bad = state.badStations();
-        std::string stations, names, directions;
-        for (size_t i = 0; i < bad.size(); ++i) {
-            stations += std::to_string(bad[i]) + (i + 1 < bad.size() ? " " : "");
-            addToVerify(bad[i]);
-        }
-        bool first = true;
-        for (int s : bad) {
-            if (auto r = recordOf(s)) {
-                names += (first ? "" : " ") + r->elementName;
-                directions += (first ? "" : " ") + r->direction;
-                first = false;
-            }
-        }
-        text += "  " + std::string(tr("Station Error :", "站位错误")) + stations +
-                tr(": Element's name:", ": 元件名: ") + names + tr(": Dirction:", ": 方向: ") +
-                directions;
-        setStatus(text);
-        handToVerification();
-        return;
-    }
-    if (code >= kAlarmWorkdeskLoad && code <= kAlarmWorkdeskNoPcb) {
-        statistics_.CountPassboardAlarm();
-        output(kOutBuzzer).On();
-    } else if (code == kAlarmPlugInFailureLeft || code == kAlarmPlugInFailureRight) {
-        const int current = state.CurrentRecord.load();
-        if (current >= 1 && current <= program_.count()) {
-            const ProductionRecord r = program_.record(current);
-            addToVerify(r.station);
-            if (r.station > 0) {
-                text += std::string(tr(" Station:", " 站位:")) + std::to_string(r.station) +
-                        tr(": Element's name::", ": 元件名: ") + r.elementName +
-                        tr(": Dirction:", ": 方向: ") + r.direction;
-                setStatus(text);
-                handToVerification();
-            }
-        }
-    } else if (code > 0 && code != kAlarmSafeDoor) {
-        statistics_.CountOtherAlarm();
-    }
+    statusLine_.alarm(code);
     if (code == kAlarmProductionComplete) {
         state.RunFinished = 1;
         chain_->rebuildPlan();
@@ -549,17 +471,6 @@ void Console::onAlarm(int code) {
     } else if (code == kAlarmHAxis || code == kAlarmPAxis) {
         settings_.NeedsReset = 1;
         resetSucceeded_ = false;
-    }
-    if (code > 0) {
-        output(kOutBuzzer).On();
-    }
-    setStatus(text);
-}
-
-void Console::onStateText(int code) {
-    // An alarm text stays until the alarm is cleared.
-    if (machineState().AlarmCode.load() == -1) {
-        setStatus(stateText(code, Language.load()));
     }
 }
 
@@ -635,174 +546,24 @@ void Console::onResetDone(bool success) {
     }
     resetSucceeded_ = true;
     settings_.NeedsReset = 0;
-    // A record the reset interrupted is done again, or finished when its
-    // leads were already cut, so no component is lost or counted twice.
-    state.InsertStep = cycle_->resumeStep(state.InsertStep.load());
-    if (state.RunFinished.load()) {
-        cycle_->newRun();
-        // A new run.
-        if (counters_.inserted() > 0)
-            writeStatisticsReport();
-        state.CurrentRecord = 0;
-        state.BoardsProduced = 0;
-        state.InsertStep = 0;
-        state.ChainRequest = 0;
-        state.ChainFeedState = kChainClear;
-        state.WorkdeskPhase = kPhaseLoad;
-        counters_.clear();
-        context_->chainRequestDeferred = 1;
-        state.RunFinished = 0;
-        axis(kAxisL).SetPosition(0.0);
-    } else {
-        roundChainToPitch();
-    }
+    // A finished run is reported before its counters start again.
+    if (state.RunFinished.load() && counters_.inserted() > 0) writeStatisticsReport();
+    restartAfterReset(*context_, *cycle_);
     setStatus(tr("Reset Successly", "复位成功"));
 }
 
 // --- Timers ------------------------------------------------------------------
 
-void Console::towerLamps() {
-    if (view_.resetRunning)
-        return;
-    MachineState& state = machineState();
-    // "Complete the production" (0) is an alarm like the others here.
-    const bool alarm = state.AlarmCode.load() >= 0 || state.EmergencyStopActive.load();
-    const bool red = alarm;
-    const bool yellow = !alarm && settings_.NeedsReset.load();
-    const bool green = !alarm && !yellow;
-    output(kOutRedLight).Switch(red);
-    output(kOutYellowLight).Switch(yellow);
-    output(kOutGreenLight).Switch(green);
-}
-
-void Console::safeDoor() {
-    MachineState& state = machineState();
-    const std::string doorText = alarmText(kAlarmSafeDoor, Language.load());
-    if (settings_.SafeDoorCheck.load() && !input(kInSafeDoor).IsActive()) {
-        const int alarm = state.AlarmCode.load();
-        if ((alarm == -1 || alarm == kAlarmSafeDoor) && view_.status != doorText) {
-            onAlarm(kAlarmSafeDoor);
-        }
-        state.StopRequest = 1;
-    } else if (view_.status == doorText) {
-        setStatus("");
-        state.AlarmCode = -1;
-        output(kOutBuzzer).Off();
-    }
-}
-
-void Console::manualCut() {
-    timer30Running_ = false;
-    OutputPoint& seat = output(kOutForfexSeat);
-    if (!seat.IsOn()) {
-        seat.On();
-        platform::Clock::sleepMs(80);
-    }
-    auto latch = [this] {
-        if (input(kInLeftCheck).IsActive())
-            settings_.LeadLatchLeft = 1;
-        if (input(kInRightCheck).IsActive())
-            settings_.LeadLatchRight = 1;
-    };
-    latch();
-    output(kOutForfex).On();
-    output(kOutHeadPositionIndicator).On();
-    const int64_t start = platform::Clock::performanceCounter();
-    while (!input(kInForfexSeatTarget).IsActive() && platform::secondsSince(start) < 0.12) {
-        latch();
-        platform::Clock::sleepMs(1);
-    }
-    output(kOutForfex).Off();
-    const int64_t after = platform::Clock::performanceCounter();
-    while (platform::secondsSince(after) < 0.12) {
-        latch();
-        platform::Clock::sleepMs(1);
-    }
-    if (settings_.LeadLatchLeft.load() && settings_.LeadLatchRight.load()) {
-        seat.Off();
-        platform::Clock::sleepMs(80);
-        output(kOutBuzzer).Off();
-        output(kOutHeadPositionIndicator).Off();
-    }
-    timer30Running_ = true;
-}
-
-void Console::homeHAlone() {
-    timer30Running_ = false;
-    platform::Clock::sleepMs(1000);
-    axis(kAxisH).Home(10.0);
-    axis(kAxisH).SetPosition(0.0);
-    timer30Running_ = true;
-}
-
-void Console::physicalButtons() {
-    MachineState& state = machineState();
-    const bool startPressed = input(kInStart).IsActive();
-    const bool stopped = state.StopRequest.load() || state.EmergencyStopActive.load();
-    if (startPressed && !startWasPressed_ && stopped) {
-        Start();
-    }
-    startWasPressed_ = startPressed;
-    if (input(kInStop).IsActive()) {
-        Stop();
-    }
-    if (input(kInEmStop).IsActive() && !state.EmergencyStopActive.load()) {
-        EmergencyStop();
-    }
-    const bool hPressed = input(kInHReturnOrigin).IsActive();
-    if (!hPressed && hHomeWasPressed_) {
-        hHomeWasPressed_ = false;
-        homeHAlone();
-    }
-    hHomeWasPressed_ = hPressed;
-    const bool cutPressed = input(kInForfexManual).IsActive();
-    if (cutPressed && !manualCutWasPressed_ && !output(kOutForfex).IsOn()) {
-        manualCut();
-    }
-    manualCutWasPressed_ = cutPressed;
-    safeDoor();
-    // A paper cutter left on while the machine stands is switched off after
-    // three minutes.
-    if (state.StopRequest.load() || state.EmergencyStopActive.load()) {
-        if (++stoppedTicks_ >= kStoppedTicksForPaperCut) {
-            stoppedTicks_ = 0;
-            if (output(kOutPaperCut).IsOn() && axis(kAxisL).MotionState() != 0) {
-                platform::Clock::sleepMs(100);
-                output(kOutPaperCut).Off();
-            }
-        }
-    } else {
-        stoppedTicks_ = 0;
-    }
-}
-
 void Console::timer30ms() {
-    if (!timer30Running_)
-        return;
-    towerLamps();
-    physicalButtons();
-    const bool left = input(kInLeftCheck).IsActive();
-    const bool right = input(kInRightCheck).IsActive();
-    if (left != view_.leftLeadLamp || right != view_.rightLeadLamp) {
-        view_.leftLeadLamp = left;
-        view_.rightLeadLamp = right;
-        changed();
-    }
+    if (!timer30Running_) return;
+    panel_->tick();
 }
 
 void Console::timer1s() {
     MachineState& state = machineState();
     statistics_.ClockTick(1.0, state.StopRequest.load() != 0,
                           state.EmergencyStopActive.load() != 0);
-    const int alarm = state.AlarmCode.load();
-    if (alarm > 0 && buzzerEnabled_ &&
-        platform::Clock::tickCount() - lastAlarmTick_ < kBuzzerPatternMs) {
-        buzzerPhase_ = !buzzerPhase_;
-        output(kOutBuzzer).Switch(buzzerPhase_);
-    } else {
-        buzzerPhase_ = false;
-        output(kOutBuzzer).Off();
-    }
+    statusLine_.everySecond(buzzerEnabled_);
 }
 
 void Console::timer28ms() {
@@ -816,14 +577,9 @@ void Console::timer28ms() {
     }
 }
 
-void Console::timer360ms() {
-    if (!view_.resetRunning)
-        return;
-    greenBlink_ = !greenBlink_;
-    output(kOutGreenLight).Switch(greenBlink_);
-    output(kOutRedLight).Off();
-    output(kOutYellowLight).Off();
-}
+void Console::timer360ms() { panel_->resetBlink(); }
+
+bool Console::panelBusy() const { return panel_->busy(); }
 
 void Console::processMessages() {
     window_.processPending();

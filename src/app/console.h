@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "app/console_view.h"
+#include "app/status_line.h"
 #include "platform/message_target.h"
 #include "production/production_context.h"
 #include "stats/production_statistics.h"
@@ -26,32 +28,10 @@ class Worker;
 namespace corvane {
 
 class BoardTransport;
+class ButtonPanel;
 class ChainFeed;
 class ProductionCycle;
 class ResetWorker;
-
-// What the console shows; the screen redraws from it.
-struct ConsoleView {
-    std::string status;            // the machine state line (1044)
-    bool statusVisible = true;
-    bool resetRunning = false;
-    int resetProgress = 0;         // 0..100
-    bool menusEnabled = true;
-    bool startEnabled = true;
-    bool stopEnabled = true;
-    bool alarmResetEnabled = true;
-    bool resetEnabled = true;
-    bool plannedCountEnabled = true;
-    bool chainSelectorEnabled = true;
-    bool cursorConfined = false;
-    int selectedRow = -1;          // program list row, -1 = none
-    std::string realSpeed;         // "Real speed:"
-    std::string averageSpeed;      // "Average speed:"
-    std::string completeCounter;   // "Counter of complete:"
-    std::string ppm;               // "PPM:"
-    bool leftLeadLamp = false;     // "Shear horn" lamps
-    bool rightLeadLamp = false;
-};
 
 class Console {
 public:
@@ -128,10 +108,13 @@ public:
     void setCursorHooks(std::function<void()> confine, std::function<void()> release);
     // Material batch verification: called with the status text and the
     // stations to verify; its result comes back through verificationResult.
-    void setVerificationHook(std::function<void(const std::string&, const std::vector<int>&)> open);
-    void verificationResult(bool verified);
-    bool verificationPending() const { return verificationPending_; }
-    const std::vector<int>& stationsToVerify() const { return stationsToVerify_; }
+    void setVerificationHook(StatusLine::VerificationHook open) {
+        statusLine_.setVerificationHook(std::move(open));
+    }
+    void verificationResult(bool verified) { statusLine_.verificationResult(verified); }
+    bool verificationPending() const { return statusLine_.verificationPending(); }
+    const std::vector<int>& stationsToVerify() const { return statusLine_.stationsToVerify(); }
+    StatusLine& statusLine() { return statusLine_; }
     bool resetSucceeded() const { return resetSucceeded_; }
     bool resetRunning() const { return view_.resetRunning; }
     // Suspended flags of the workers (1 = paused or not created).
@@ -142,12 +125,17 @@ public:
     // statistics message).
     const std::optional<ReportResult>& lastReport() const { return lastReport_; }
     // Every alarm code the window received, in order.
-    const std::vector<int>& alarmHistory() const { return alarmHistory_; }
+    const std::vector<int>& alarmHistory() const { return statusLine_.history(); }
+    // The 30 ms timer is stopped while a modal screen is open.
+    void setTimer30Running(bool running) { timer30Running_ = running; }
+    // A manual cut or the head button's homing is under way.
+    bool panelBusy() const;
 
 private:
     intptr_t handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    friend class ButtonPanel;
+
     void onAlarm(int code);
-    void onStateText(int code);
     void onShowRecord();
     void onProductionStopped();
     void onBoardProgress(int inserted, int milliseconds);
@@ -158,11 +146,6 @@ private:
     void setStatus(const std::string& text);
     void changed();
     void createWorkers();
-    void towerLamps();
-    void physicalButtons();
-    void safeDoor();
-    void manualCut();
-    void homeHAlone();
     void confineCursor();
     void releaseCursor();
     void setMainButtons(bool enabled);
@@ -191,25 +174,15 @@ private:
     std::function<void(uint32_t, uintptr_t)> messageHandled_;
     std::function<void()> confineHook_;
     std::function<void()> releaseHook_;
-    std::function<void(const std::string&, const std::vector<int>&)> verificationHook_;
 
     bool initialised_ = false;
     bool cardsFound_ = false;
     bool resetSucceeded_ = false;
     bool buzzerEnabled_ = true;
-    bool buzzerPhase_ = false;
-    bool verificationPending_ = false;
-    std::vector<int> stationsToVerify_;
-    std::vector<int> alarmHistory_;
-    uint32_t lastAlarmTick_ = 0;
+    StatusLine statusLine_;
+    std::unique_ptr<ButtonPanel> panel_;
     std::optional<ReportResult> lastReport_;
     int resetAxesDone_ = 0;
-    bool greenBlink_ = false;
-    // Push-button edges and the stopped-time counter of the 30 ms timer.
-    bool startWasPressed_ = false;
-    bool hHomeWasPressed_ = false;
-    bool manualCutWasPressed_ = false;
-    int stoppedTicks_ = 0;
     // Clock seconds at which each timer fires next (headless loop).
     std::array<double, 4> nextTimer_{};
     bool timersStarted_ = false;

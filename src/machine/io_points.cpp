@@ -4,7 +4,8 @@
 #include "machine/d1000.h"
 #include "machine/io_map.h"
 #include "platform/clock.h"
-#include "production/machine_state.h"
+#include "machine/machine_stops.h"
+#include "platform/language.h"
 
 namespace corvane {
 
@@ -123,7 +124,7 @@ void EnsureOutput(OutputPoint& point, bool on) {
     for (;;) {
         point.Switch(on);
         platform::Clock::sleepMs(5);
-        if (point.IsOn() == on || machineState().QuitRequest.load()) {
+        if (point.IsOn() == on || machineStops().quitting()) {
             return;
         }
     }

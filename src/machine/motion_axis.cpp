@@ -8,7 +8,7 @@
 #include "machine/d1000.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
-#include "production/machine_state.h"
+#include "machine/machine_stops.h"
 
 namespace corvane {
 
@@ -103,7 +103,7 @@ bool MotionAxis::WaitDone(double timeoutSeconds) const {
     if (timeoutSeconds < 0) {
         // Without a limit; the program's exit still ends the wait.
         while ((state = MotionState()) == 0) {
-            if (machineState().QuitRequest.load()) {
+            if (machineStops().quitting()) {
                 return false;
             }
             std::this_thread::yield();

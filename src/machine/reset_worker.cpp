@@ -7,7 +7,8 @@
 #include "platform/message_box.h"
 #include "platform/window_messages.h"
 #include "platform/worker.h"
-#include "production/machine_state.h"
+#include "machine/machine_stops.h"
+#include "platform/language.h"
 
 namespace corvane {
 
@@ -48,12 +49,12 @@ bool ResetWorker::resetOnce() {
 }
 
 int ResetWorker::run(platform::Worker& self) {
-    while (!machineState().QuitRequest.load()) {
+    while (!machineStops().quitting()) {
         busy_ = true;
         const bool result = resetOnce();
         busy_ = false;
         window_.send(MSG_RESET_DONE, result ? 1 : 0);
-        if (machineState().QuitRequest.load()) break;
+        if (machineStops().quitting()) break;
         self.suspendSelf();
     }
     return 0;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "machine/machine_stops.h"
 #include "platform/language.h"
 
 namespace corvane {
@@ -31,9 +32,10 @@ struct MachineState {
     std::atomic<int> AlarmCode{-1};
     // 1 makes the production workers pause at the end of their pass.
     std::atomic<int> StopRequest{1};
-    std::atomic<int> EmergencyStopActive{0};
+    // Shared with the machine layer, whose waits watch them too.
+    std::atomic<int>& EmergencyStopActive = machineStops().EmergencyStopActive;
     // 1 at program exit: every worker loop ends when it sees it.
-    std::atomic<int> QuitRequest{0};
+    std::atomic<int>& QuitRequest = machineStops().QuitRequest;
     std::atomic<int> WorkdeskPhase{kPhaseLoad};
     // Step of the insertion cycle to run next, 0..37; kept across a pause.
     std::atomic<int> InsertStep{0};

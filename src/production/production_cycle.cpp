@@ -10,14 +10,13 @@
 #include "platform/worker.h"
 #include "production/alarm_texts.h"
 #include "production/chain_feed.h"
+#include "production/insertion_steps.h"
 #include "production/machine_waits.h"
 #include "stats/production_statistics.h"
 
 namespace corvane {
 
 namespace {
-
-constexpr double kAxisWait = 10.0;
 
 }  // namespace
 
@@ -131,15 +130,15 @@ void ProductionCycle::insertionPhase() {
     if (!input(kInUnloadLiftOrigin).IsActive()) output(kOutUnloadLift).Off();
     if (output(kOutPcbFixing1).IsOn()) output(kOutPcbFixing1).Off();
     if (output(kOutPcbFixing2).IsOn()) output(kOutPcbFixing2).Off();
-    if (!waitForInput(input(kInLoadLiftOrigin), 3.0)) {
+    if (!waitForInput(input(kInLoadLiftOrigin), kLiftOriginLimit)) {
         alarm(kAlarmLoadLiftHome);
         return;
     }
-    if (!waitForInput(input(kInUnloadLiftOrigin), 3.0)) {
+    if (!waitForInput(input(kInUnloadLiftOrigin), kLiftOriginLimit)) {
         alarm(kAlarmUnloadLiftHome);
         return;
     }
-    if (!waitForInput(input(kInPcbFixing), 0.12)) {
+    if (!waitForInput(input(kInPcbFixing), kCylinderLimit)) {
         alarm(kAlarmPcbFix);
         return;
     }
@@ -164,44 +163,44 @@ ProductionCycle::Flow ProductionCycle::runStep(int step) {
     MachineState& state = context_.state;
     const MachineParameters& p = machineParameters();
     switch (step) {
-        case 0:
+        case kStepNextRecord:
             return step0();
-        case 1:
-            state.InsertStep = 2;
+        case kStepRecordRead:
+            state.InsertStep = kStepMoveToPoint;
             return Flow::Next;
-        case 2:
+        case kStepMoveToPoint:
             return step2();
-        case 3:
+        case kStepPushOut:
             return step3();
-        case 4:
+        case kStepSeatUp:
             EnsureOutput(output(kOutForfexSeat), true);
             if (oneStep()) {
                 sleepMs(60);
             }
-            return pauseIfOneStep(5);
-        case 5:
+            return pauseIfOneStep(kStepCtaBack);
+        case kStepCtaBack:
             EnsureOutput(output(kOutCta), false);
-            if (!waitForInput(input(kInCtaOrigin), 0.12)) return alarm(kAlarmCtaReturn);
-            return pauseIfOneStep(6);
-        case 6: {
+            if (!waitForInput(input(kInCtaOrigin), kCylinderLimit)) return alarm(kAlarmCtaReturn);
+            return pauseIfOneStep(kStepPressDown);
+        case kStepPressDown: {
             // A height of 0 counts as the full pressing height.
             const double pressing = std::fabs(p.heightP);
             const double height = record_.height == 0 ? pressing : std::fabs(record_.height);
             moveTo(kAxisP, std::min(height, pressing) + p.offsetD1D2P[2] + p.heightP);
-            if (oneStep()) axis(kAxisP).WaitDone(kAxisWait);
-            return pauseIfOneStep(7);
+            if (oneStep()) axis(kAxisP).WaitDone(kAxisWaitLimit);
+            return pauseIfOneStep(kStepTurn);
         }
-        case 7:
+        case kStepTurn:
             moveTo(kAxisD1, record_.angle / 18.0 + p.offsetD1D2P[0]);
-            axis(kAxisD1).WaitDone(kAxisWait);
-            return pauseIfOneStep(8);
-        case 8:
+            axis(kAxisD1).WaitDone(kAxisWaitLimit);
+            return pauseIfOneStep(kStepHeadDown);
+        case kStepHeadDown:
             context_.settings.LeadLatchLeft = 0;
             context_.settings.LeadLatchRight = 0;
             if (record_.isComponent() && context_.settings.ChainState.load() == kChainRun &&
                 !nextRequested_.load()) {
                 // A tall component must leave the chain before it moves again.
-                if (record_.height >= 10.0) {
+                if (record_.height >= kTallComponentHeight) {
                     context_.chainRequestDeferred = 1;
                 } else {
                     state.ChainRequest = 1;
@@ -209,41 +208,41 @@ ProductionCycle::Flow ProductionCycle::runStep(int step) {
                 nextRequested_ = true;
             }
             moveTo(kAxisH, p.heightH1);
-            if (oneStep()) axis(kAxisH).WaitDone(kAxisWait);
-            return pauseIfOneStep(9);
-        case 9:
+            if (oneStep()) axis(kAxisH).WaitDone(kAxisWaitLimit);
+            return pauseIfOneStep(kStepHeadInsert);
+        case kStepHeadInsert:
             moveTo(kAxisH, p.heightH2);
-            axis(kAxisH).WaitDone(kAxisWait);
-            axis(kAxisP).WaitDone(kAxisWait);
+            axis(kAxisH).WaitDone(kAxisWaitLimit);
+            axis(kAxisP).WaitDone(kAxisWaitLimit);
             sleepMs(p.hDownDelayMs);
-            return pauseIfOneStep(10);
-        case 10:
+            return pauseIfOneStep(kStepPressUp);
+        case kStepPressUp:
             moveTo(kAxisP, p.heightP);
-            axis(kAxisP).WaitDone(kAxisWait);
-            return pauseIfOneStep(11);
-        case 11: {
+            axis(kAxisP).WaitDone(kAxisWaitLimit);
+            return pauseIfOneStep(kStepCut);
+        case kStepCut: {
             latchLeads();
             EnsureOutput(output(kOutForfex), true);
-            const bool cut = waitForInput(input(kInForfexSeatTarget), 0.12, true, [this] {
+            const bool cut = waitForInput(input(kInForfexSeatTarget), kCylinderLimit, true, [this] {
                 latchLeads();
                 return false;
             });
             if (!cut) return alarm(kAlarmShear);
             componentInHead_ = false;
-            return pauseIfOneStep(12);
+            return pauseIfOneStep(kStepHeadUp);
         }
-        case 12: {
+        case kStepHeadUp: {
             latchLeads();
             moveTo(kAxisH, 0.0);
             const int64_t start = platform::Clock::performanceCounter();
-            while (axis(kAxisH).MotionState() == 0 && platform::secondsSince(start) < 2.0) {
+            while (axis(kAxisH).MotionState() == 0 && platform::secondsSince(start) < kHeadRiseWatch) {
                 latchLeads();
                 sleepMs(1);
             }
-            axis(kAxisH).WaitDone(20.0);
-            return pauseIfOneStep(13);
+            axis(kAxisH).WaitDone(kHeadUpLimit);
+            return pauseIfOneStep(kStepSeatDown);
         }
-        case 13: {
+        case kStepSeatDown: {
             const bool judged = record_.command == StepCommand::Check &&
                                 context_.settings.PlugInCheck.load() == kCheck;
             const bool bothLeads = context_.settings.LeadLatchLeft.load() != 0 &&
@@ -253,35 +252,35 @@ ProductionCycle::Flow ProductionCycle::runStep(int step) {
             }
             if (!oneStep()) output(kOutForfex).Off();
             moveTo(kAxisP, p.offsetD1D2P[2]);
-            axis(kAxisP).WaitDone(5.0);
-            return pauseIfOneStep(14);
+            axis(kAxisP).WaitDone(kPressRestLimit);
+            return pauseIfOneStep(kStepTurnBack);
         }
-        case 14:
+        case kStepTurnBack:
             moveTo(kAxisD1, p.offsetD1D2P[0]);
             EnsureOutput(output(kOutForfex), false);
             context_.counters.countAttempt(record_.station, record_.footprint);
-            axis(kAxisD1).WaitDone(kAxisWait);
+            axis(kAxisD1).WaitDone(kAxisWaitLimit);
             leadSeenLeft_ = context_.settings.LeadLatchLeft.load() != 0;
             leadSeenRight_ = context_.settings.LeadLatchRight.load() != 0;
             context_.settings.LeadLatchLeft = 0;
             context_.settings.LeadLatchRight = 0;
             context_.counters.countInserted();
             context_.statistics.CountInsert();
-            return pauseIfOneStep(15);
-        case 15:
+            return pauseIfOneStep(kStepJudge);
+        case kStepJudge:
             return judge();
-        case 16:
+        case kStepRecordDone:
             EnsureOutput(output(kOutForfexSeat), false);
             sleepMs(5);
             context_.window.send(MSG_BOARD_PROGRESS, static_cast<uintptr_t>(context_.counters.inserted()),
                                  static_cast<intptr_t>(platform::secondsSince(passStart_) * 1000.0));
-            state.InsertStep = 0;
+            state.InsertStep = kStepNextRecord;
             if (context_.settings.ProductionMode.load() != kModeCircle) state.StopRequest = 1;
             return Flow::EndPass;
         default:
             // No such step (the camera re-feed is not fitted): start over at
             // the top of the step machine.
-            state.InsertStep = 0;
+            state.InsertStep = kStepNextRecord;
             return Flow::EndPass;
     }
 }
@@ -291,10 +290,10 @@ void ProductionCycle::finishBoard() {
     context_.statistics.CountBoard();
     state.WorkdeskPhase = kPhaseUnload;
     state.BoardsProduced += 1;
-    state.InsertStep = 0;
+    state.InsertStep = kStepNextRecord;
     markOffset_ = {0, 0};
     moveTo(kAxisD2, 0.0);
-    axis(kAxisD2).WaitDone(20.0);
+    axis(kAxisD2).WaitDone(kTurnBackLimit);
     sleepMs(context_.settings.PlugInMode.load() == kPlugInInversions ? 200 : 100);
 }
 
@@ -302,7 +301,7 @@ ProductionCycle::Flow ProductionCycle::step0() {
     MachineState& state = context_.state;
     ProductionSettings& settings = context_.settings;
     if (state.BoardsProduced.load() >= settings.PlannedBoards.load()) {
-        state.InsertStep = 0;
+        state.InsertStep = kStepNextRecord;
         markOffset_ = {0, 0};
         state.WorkdeskPhase = kPhaseUnload;
         sleepMs(200);
@@ -343,10 +342,10 @@ ProductionCycle::Flow ProductionCycle::step0() {
                       record_.command == StepCommand::Unknown ||
                       (record_.isComponent() && record_.station < 1);
     if (skip) {
-        state.InsertStep = 0;
+        state.InsertStep = kStepNextRecord;
         return Flow::EndPass;
     }
-    state.InsertStep = 1;
+    state.InsertStep = kStepRecordRead;
     return Flow::Next;
 }
 
@@ -355,16 +354,16 @@ ProductionCycle::Flow ProductionCycle::step2() {
     ProductionSettings& settings = context_.settings;
     switch (record_.command) {
         case StepCommand::Stop:
-            return endOfRecordStep(0.55, true);
+            return endOfRecordStep(kStopSeatOriginLimit, true);
         case StepCommand::Continue:
-            return endOfRecordStep(0.15, false);
+            return endOfRecordStep(kSeatOriginLimit, false);
         case StepCommand::Mark:
             return markStep();
         default:
             break;
     }
     output(kOutCameraLight).Off();
-    if (!forfexSeatHome(0.15)) return alarm(kAlarmForfexSeatDown);
+    if (!forfexSeatHome(kSeatOriginLimit)) return alarm(kAlarmForfexSeatDown);
     const int mode = settings.PlugInMode.load();
     if (mode == kPlugInNormal && settings.ChainState.load() == kChainRun &&
         context_.chainRequestDeferred.load()) {
@@ -381,28 +380,28 @@ ProductionCycle::Flow ProductionCycle::step2() {
                              static_cast<intptr_t>(platform::secondsSince(passStart_) * 1000.0));
     };
     if (oneStep()) {
-        xAxis.WaitDone(kAxisWait);
-        axis(kAxisY).WaitDone(kAxisWait);
+        xAxis.WaitDone(kAxisWaitLimit);
+        axis(kAxisY).WaitDone(kAxisWaitLimit);
         if (mode == kPlugInNormal) {
-            state.InsertStep = 3;
+            state.InsertStep = kStepPushOut;
         } else {
             sleepMs(200);
             progress();
-            state.InsertStep = 0;
+            state.InsertStep = kStepNextRecord;
         }
         state.StopRequest = 1;
         return Flow::EndPass;
     }
     if (mode == kPlugInNormal) {
-        state.InsertStep = 3;
+        state.InsertStep = kStepPushOut;
         return Flow::Next;
     }
     // Sequence and Inversions only visit the record's position.
-    xAxis.WaitDone(kAxisWait);
-    axis(kAxisY).WaitDone(kAxisWait);
+    xAxis.WaitDone(kAxisWaitLimit);
+    axis(kAxisY).WaitDone(kAxisWaitLimit);
     sleepMs(200);
     progress();
-    state.InsertStep = 0;
+    state.InsertStep = kStepNextRecord;
     if (settings.ProductionMode.load() != kModeCircle) state.StopRequest = 1;
     return Flow::EndPass;
 }
@@ -416,9 +415,9 @@ ProductionCycle::Flow ProductionCycle::endOfRecordStep(double limit, bool isStop
     MotionAxis& xAxis = axis(kAxisX);
     const double factor = state.SpeedFactor.load();
     MoveLine(xAxis, x, axis(kAxisY), y, true, xAxis.startSpeed() * factor, xAxis.maxSpeed() * factor);
-    xAxis.WaitDone(kAxisWait);
-    axis(kAxisY).WaitDone(kAxisWait);
-    state.InsertStep = 0;
+    xAxis.WaitDone(kAxisWaitLimit);
+    axis(kAxisY).WaitDone(kAxisWaitLimit);
+    state.InsertStep = kStepNextRecord;
     if (!isStop) {
         return Flow::EndPass;
     }
@@ -446,8 +445,8 @@ ProductionCycle::Flow ProductionCycle::endOfRecordStep(double limit, bool isStop
 
 ProductionCycle::Flow ProductionCycle::markStep() {
     MachineState& state = context_.state;
-    if (!forfexSeatHome(0.15)) return alarm(kAlarmForfexSeatDown);
-    state.InsertStep = 0;
+    if (!forfexSeatHome(kSeatOriginLimit)) return alarm(kAlarmForfexSeatDown);
+    state.InsertStep = kStepNextRecord;
     if (context_.settings.MarkCheck.load() != kCheck) {
         return Flow::EndPass;
     }
@@ -475,10 +474,10 @@ ProductionCycle::Flow ProductionCycle::step3() {
         // Done again after an interruption: the component is in the head
         // already, and the chain may be bringing the next one.
         moveTo(kAxisD2, record_.angle / 18.0 + p.offsetD1D2P[1]);
-        axis(kAxisX).WaitDone(kAxisWait);
-        axis(kAxisY).WaitDone(kAxisWait);
-        axis(kAxisD2).WaitDone(kAxisWait);
-        return pauseIfOneStep(4);
+        axis(kAxisX).WaitDone(kAxisWaitLimit);
+        axis(kAxisY).WaitDone(kAxisWaitLimit);
+        axis(kAxisD2).WaitDone(kAxisWaitLimit);
+        return pauseIfOneStep(kStepSeatUp);
     }
     while (state.ChainRequest.load() == 1) {
         if (context_.quitting()) return Flow::EndPass;
@@ -489,13 +488,13 @@ ProductionCycle::Flow ProductionCycle::step3() {
         }
         if (state.StopRequest.load() && priming() && axis(kAxisL).MotionState() != 0) {
             sleepMs(50);
-            axis(kAxisL).WaitDone(5.0);
+            axis(kAxisL).WaitDone(kChainSettleLimit);
             sleepMs(100);
             if (priming()) {
                 // Start redoes this record and asks for the chain again.
                 state.ChainRequest = 0;
                 context_.chainRequestDeferred = 1;
-                state.InsertStep = 0;
+                state.InsertStep = kStepNextRecord;
                 state.CurrentRecord -= 1;
                 return Flow::EndPass;
             }
@@ -510,17 +509,18 @@ ProductionCycle::Flow ProductionCycle::step3() {
     }
     moveTo(kAxisD2, record_.angle / 18.0 + p.offsetD1D2P[1]);
     EnsureOutput(output(kOutCta), true);
-    axis(kAxisX).WaitDone(kAxisWait);
-    axis(kAxisY).WaitDone(kAxisWait);
-    axis(kAxisD2).WaitDone(kAxisWait);
-    if (!waitForInput(input(kInCtaTarget), 0.12)) return alarm(kAlarmCtaPutOut);
+    axis(kAxisX).WaitDone(kAxisWaitLimit);
+    axis(kAxisY).WaitDone(kAxisWaitLimit);
+    axis(kAxisD2).WaitDone(kAxisWaitLimit);
+    if (!waitForInput(input(kInCtaTarget), kCylinderLimit)) return alarm(kAlarmCtaPutOut);
     componentInHead_ = true;
-    return pauseIfOneStep(4);
+    return pauseIfOneStep(kStepSeatUp);
 }
 
 int ProductionCycle::resumeStep(int interrupted) const {
-    if (interrupted <= 0 || interrupted > 16) return 0;
-    if (interrupted < 12) return 2;
+    if (interrupted <= kStepNextRecord || interrupted > kStepRecordDone) return kStepNextRecord;
+    // Before the cut the component has not left the CTA or the head.
+    if (interrupted < kStepHeadUp) return kStepMoveToPoint;
     return interrupted;
 }
 
@@ -537,7 +537,7 @@ ProductionCycle::Flow ProductionCycle::judge() {
     if (!judged || (leadSeenLeft_ && leadSeenRight_)) {
         context_.statistics.CountSuccess();
         context_.counters.countSuccess(record_.station, record_.footprint);
-        state.InsertStep = 16;
+        state.InsertStep = kStepRecordDone;
         return Flow::Next;
     }
     const bool refeed = machineParameters().autoFeedOnFailure == 1;
@@ -553,12 +553,12 @@ ProductionCycle::Flow ProductionCycle::judge() {
     context_.counters.countFailure(record_.station, record_.footprint);
     output(kOutHeadPositionIndicator).On();
     if (refeed) {
-        state.InsertStep = 20;
+        state.InsertStep = kStepRefeedFirst;
         EnsureOutput(output(kOutForfexSeat), false);
         return Flow::EndPass;
     }
     state.StopRequest = 1;
-    state.InsertStep = 16;
+    state.InsertStep = kStepRecordDone;
     leadSeenLeft_ = true;
     leadSeenRight_ = true;
     return Flow::EndPass;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
-#include "program/number_text.h"
+#include "platform/number_text.h"
 #include "xls/xls.h"
 
 namespace corvane {

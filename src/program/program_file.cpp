@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "platform/language.h"
-#include "program/number_text.h"
+#include "platform/number_text.h"
 #include "xls/xls.h"
 
 namespace corvane {

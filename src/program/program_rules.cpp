@@ -3,7 +3,7 @@
 
 #include <mutex>
 
-#include "program/number_text.h"
+#include "platform/number_text.h"
 
 namespace corvane {
 

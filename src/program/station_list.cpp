@@ -3,7 +3,7 @@
 
 #include "platform/language.h"
 #include "program/material_verification.h"
-#include "program/number_text.h"
+#include "platform/number_text.h"
 
 namespace corvane {
 

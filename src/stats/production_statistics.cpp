@@ -9,7 +9,7 @@
 #include "platform/clock.h"
 #include "platform/program_directory.h"
 #include "platform/language.h"
-#include "program/number_text.h"
+#include "platform/number_text.h"
 #include "stats/statistics_report.h"
 
 namespace corvane {

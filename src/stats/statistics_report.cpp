@@ -10,7 +10,7 @@
 #include "platform/language.h"
 #include "platform/message_box.h"
 #include "platform/program_directory.h"
-#include "program/number_text.h"
+#include "platform/number_text.h"
 #include "stats/removable_drives.h"
 
 namespace corvane {

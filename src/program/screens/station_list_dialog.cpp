@@ -20,7 +20,7 @@
 #include "platform/screens/language_events.h"
 #include "platform/screens/row_colour.h"
 #include "platform/screens/screen_text.h"
-#include "program/number_text.h"
+#include "platform/number_text.h"
 #include "program/program_list.h"
 #include "program/screens/batch_scan_dialog.h"
 

@@ -20,7 +20,7 @@
 
 #include "platform/screens/language_events.h"
 #include "platform/screens/screen_text.h"
-#include "program/number_text.h"
+#include "platform/number_text.h"
 #include "stats/statistics_report.h"
 
 namespace corvane::screens {

@@ -5,7 +5,7 @@
 
 #include "program/command_words.h"
 #include "program/insertion_record.h"
-#include "program/number_text.h"
+#include "platform/number_text.h"
 #include "program/program_list.h"
 
 namespace program_screens_test {

@@ -1,6 +1,6 @@
 // Locale-independent formatting and parsing: the console may run under a
 // locale whose decimal separator is a comma, the program's files never do.
-#include "program/number_text.h"
+#include "platform/number_text.h"
 
 #include <locale.h>
 

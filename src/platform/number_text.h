@@ -1,5 +1,6 @@
-// Numbers as the plug-in program stores them: every field is text, formatted
-// when a record is made or loaded and parsed again where a number is needed.
+// Numbers as the machine writes and reads them in its texts: the plug-in
+// program's fields, the statistics, the reports. Always in the C locale's form,
+// whatever the user's locale.
 #pragma once
 
 #include <string>

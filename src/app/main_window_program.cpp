@@ -1,5 +1,5 @@
 // The main window's open: statistics handoff, read, plan and statistics.
-#include "program/main_window_program.h"
+#include "app/main_window_program.h"
 
 #include "platform/message_box.h"
 #include "program/program_file.h"

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "program/main_window_program.h"
+#include "app/main_window_program.h"
 #include "program/program_file.h"
 #include "program/program_rules.h"
 #include "program_test_support.h"
