@@ -282,13 +282,28 @@ TEST_F(ConsoleTest, HeadButtonHomesHOnReleaseAndManualCutCyclesTheForfex) {
     runUntil([] { return false; }, 0.5);
     EXPECT_NEAR(machine().axisPosition(sim::Axis::H), -3.0, 1e-9);  // nothing while held
     machine().releaseButton(sim::Button::HReturnOrigin);
-    runUntil([] { return false; }, 0.2);  // the timer waits 1 s, then homes H
+    // The panel waits 1 s, then homes H on its own worker: the window goes on
+    // meanwhile, and an emergency stop is still served.
+    ASSERT_TRUE(runUntil([&] { return console().panelBusy(); }, 0.5));
+    runUntil([] { return false; }, 0.3);
+    EXPECT_TRUE(console().panelBusy());
+    ASSERT_TRUE(runUntil([&] { return !console().panelBusy(); }, 15));
     EXPECT_NEAR(machine().axisPosition(sim::Axis::H), 0.0, 0.3);
     EXPECT_NEAR(axis(kAxisH).Position(), 0.0, 1e-9);
 
+    machine().placeAxis(sim::Axis::H, -3.0);
+    machine().tapButton(sim::Button::HReturnOrigin, 0.1);
+    ASSERT_TRUE(runUntil([&] { return console().panelBusy(); }, 0.5));
+    machine().pressButton(sim::Button::EmergencyStop);
+    EXPECT_TRUE(runUntil([] { return machineState().EmergencyStopActive.load() != 0; }, 0.5));
+    EXPECT_TRUE(console().panelBusy());
+    machine().releaseButton(sim::Button::EmergencyStop);
+    ASSERT_TRUE(runUntil([&] { return !console().panelBusy(); }, 15));
+
     machine().clearRecords();
     machine().pressButton(sim::Button::ForfexManual);
-    runUntil([] { return false; }, 0.5);
+    ASSERT_TRUE(runUntil([&] { return console().panelBusy(); }, 0.5));
+    ASSERT_TRUE(runUntil([&] { return !console().panelBusy(); }, 5));
     machine().releaseButton(sim::Button::ForfexManual);
     int forfexWrites = 0;
     for (const auto& change : machine().outputLog()) {
