@@ -5,28 +5,41 @@
 // there yet, and these calls answer success.
 #include "camera/export_support.h"
 #include "camera/register_access.h"
+#include "camera/stream.h"
 
 using namespace ostrel;
 
 extern "C" {
 
-OSTREL_API uint32_t TQ_SaveParaToIniFile(int /*device*/) { return TQ_SUCCESS; }
-
-OSTREL_API uint32_t TQ_IniCamFromIniFile(int device, const char* settingsFolder) {
-    Device* d = deviceAt(device);
-    if (d == nullptr) {
-        return TQ_SUCCESS;
-    }
-    d->settingsFolder = settingsFolder != nullptr ? settingsFolder : "";
-    // The K3 and byte-wide sensors start from fixed tables instead.
-    if (!isK3(d->model) && d->sensorId != kSensor2C01 && d->open.load() != 0) {
-        refreshRegisterMirror(*d);
-    }
+OSTREL_API uint32_t TQ_SaveParaToIniFile(int /*device*/) {
     return TQ_SUCCESS;
 }
 
-OSTREL_API uint32_t TQ_ShowControlPage(int /*device*/) { return TQ_SUCCESS; }
-OSTREL_API uint32_t TQ_ShowRWPage(int /*device*/) { return TQ_SUCCESS; }
-OSTREL_API uint32_t TQ_ShowSnapshotPage(int /*device*/) { return TQ_SUCCESS; }
+OSTREL_API uint32_t TQ_IniCamFromIniFile(int device, const char* settingsFolder) {
+    return guarded([&]() -> uint32_t {
+        Device* d = deviceAt(device);
+        if (d == nullptr) {
+            return TQ_SUCCESS;
+        }
+        d->settingsFolder = settingsFolder != nullptr ? settingsFolder : "";
+        // The load waits for register replies: not beside the receive thread.
+        StreamPause pause(*d, device);
+        // The K3 and byte-wide sensors start from fixed tables instead.
+        if (!isK3(d->model) && d->sensorId != kSensor2C01 && d->open.load() != 0) {
+            refreshRegisterMirror(*d);
+        }
+        return TQ_SUCCESS;
+    });
+}
+
+OSTREL_API uint32_t TQ_ShowControlPage(int /*device*/) {
+    return TQ_SUCCESS;
+}
+OSTREL_API uint32_t TQ_ShowRWPage(int /*device*/) {
+    return TQ_SUCCESS;
+}
+OSTREL_API uint32_t TQ_ShowSnapshotPage(int /*device*/) {
+    return TQ_SUCCESS;
+}
 
 }  // extern "C"
