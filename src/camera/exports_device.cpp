@@ -245,10 +245,9 @@ OSTREL_API uint32_t TQ_DevCapInit(int device, const char* settingsFolder) {
                 writeController(*d, wire::kCaptureControlRegister,
                                 ((*again)[0] & ~(1u << 16)) | 0xC000u);
             }
-            if (d->sensorId == kSensor2C01) {
-                d->width = 3664;
-                d->height = 2748;
-            }
+            // Sensor 0x2C01 keeps the image size the settings file set: the
+            // camera sends that size, and the whole sensor is what a file
+            // without one gives.
         }
         initialiseSettingsRanges(*d);
         d->payload = wire::kDefaultPayload;

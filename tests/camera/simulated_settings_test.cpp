@@ -324,6 +324,7 @@ TEST_F(SimulatedCameraTest, DefaultRegisterSetOfSensor1801) {
 
 TEST_F(SimulatedCameraTest, DefaultRegisterSetOfSensor8431LeavesTheHighShutterAlone) {
     openAndInit("K2M");
+    camera_->clearLog();
     ASSERT_EQ(programDefaultRegisters(*deviceAt(device_), device_), TQ_SUCCESS);
     EXPECT_EQ(camera_->sensorRegister(0x20), 0x4000);
     EXPECT_EQ(camera_->sensorRegister(0x62), 1176);
