@@ -1,9 +1,10 @@
-// Adapter list from libpcap, hardware addresses from getifaddrs, and the
-// in-process simulated camera's adapter.
+// Adapter list from libpcap (its Ethernet adapters), hardware addresses from
+// getifaddrs, and the in-process simulated camera's adapter.
 #include "camera/adapters.h"
 
 #include <ifaddrs.h>
 #include <linux/if_packet.h>
+#include <net/if_arp.h>
 #include <pcap/pcap.h>
 #include <sys/socket.h>
 
@@ -23,7 +24,11 @@ namespace {
 constexpr const char* kSimulatedCameraVariable = "OSTREL_SIMULATED_CAMERA";
 constexpr wire::MacAddress kSimulatedAdapterAddress = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
 
-std::map<std::string, wire::MacAddress> hardwareAddresses() {
+// The system's Ethernet interfaces by name, with their hardware addresses.
+// The capture library also lists pseudo-devices (any, nflog, nfqueue, D-Bus,
+// Bluetooth and USB monitors) and the loopback: no camera can be cabled to
+// them, and they would stand before the cameras in the device index.
+std::map<std::string, wire::MacAddress> ethernetInterfaces() {
     std::map<std::string, wire::MacAddress> found;
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0) {
@@ -34,6 +39,9 @@ std::map<std::string, wire::MacAddress> hardwareAddresses() {
             continue;
         }
         const auto* link = reinterpret_cast<const sockaddr_ll*>(a->ifa_addr);
+        if (link->sll_hatype != ARPHRD_ETHER) {
+            continue;
+        }
         wire::MacAddress mac{};
         std::memcpy(mac.data(), link->sll_addr, std::min<size_t>(link->sll_halen, mac.size()));
         found[a->ifa_name] = mac;
@@ -50,17 +58,19 @@ std::optional<std::vector<Adapter>> listAdapters() {
     if (pcap_findalldevs(&devices, errbuf) != 0) {
         return std::nullopt;
     }
-    const auto addresses = hardwareAddresses();
+    const auto ethernet = ethernetInterfaces();
     std::vector<Adapter> adapters;
     for (pcap_if_t* p = devices; p != nullptr; p = p->next) {
+        // Linux capture names carry no prefix: they are the system names.
+        const auto it = ethernet.find(p->name);
+        if (it == ethernet.end()) {
+            continue;
+        }
         Adapter a;
         a.captureName = p->name;
-        // Linux capture names carry no prefix: they are the system names.
         a.name = p->name;
         a.description = p->description != nullptr ? p->description : "";
-        if (auto it = addresses.find(a.name); it != addresses.end()) {
-            a.hardwareAddress = it->second;
-        }
+        a.hardwareAddress = it->second;
         adapters.push_back(std::move(a));
     }
     pcap_freealldevs(devices);

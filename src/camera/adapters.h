@@ -19,9 +19,10 @@ struct Adapter {
     std::string simulatedModel;  // not empty for the in-process simulated camera
 };
 
-// The capture library's adapters in its order, then the simulated camera's
-// adapter when OSTREL_SIMULATED_CAMERA names a model. Nothing when the
-// capture library cannot list its adapters.
+// The capture library's Ethernet adapters in its order (no pseudo-devices,
+// no loopback), then the simulated camera's adapter when
+// OSTREL_SIMULATED_CAMERA names a model. Nothing when the capture library
+// cannot list its adapters.
 std::optional<std::vector<Adapter>> listAdapters();
 
 // Opens the transport of an adapter; null with `error` on failure.

@@ -6,6 +6,7 @@
 
 #include "camera/camera_types.h"
 #include "camera/register_access.h"
+#include "camera/sensor_start_up.h"
 #include "camera/sensor_timing.h"
 #include "camera/stream.h"
 
@@ -31,18 +32,6 @@ constexpr Defaults k8431 = {0x4000, 1279, 1023, 1049, false, 1176, 463, 15, 0, 3
 constexpr Defaults k1621 = {0xC000, 2047, 1535, 1561, true, 0, 32, 128, 1, 60000, 12};
 constexpr Defaults k1801 = {0xC000, 2591, 1943, 1943, true, 0, 32, 128, 1, 30000, 14};
 
-// Clock set-up of sensor 0x1801, sent before its register set.
-constexpr std::array<uint8_t, 4> kClockRegisters = {0x10, 0x11, 0x12, 0x10};
-constexpr std::array<uint16_t, 4> kClockValues = {0x0051, 0x1801, 0x0002, 0x0053};
-
-// Fixed tuning of sensor 0x1801, sent after its register set.
-constexpr std::array<uint8_t, 23> kTuningRegisters = {
-    0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79, 0x7A, 0x7B,
-    0x7C, 0x7E, 0x7F, 0x06, 0x29, 0x3E, 0x3F, 0x41, 0x48, 0x5F, 0x57};
-constexpr std::array<uint16_t, 23> kTuningValues = {
-    0x0079, 0x7800, 0x7800, 0x0300, 0x0300, 0x3C00, 0x4E3D, 0x4E3D, 0x774F, 0x7900, 0x7904, 0x7800,
-    0x7800, 0x7800, 0x7800, 0x0000, 0x0481, 0x0087, 0x0007, 0x0003, 0x0018, 0x1C16, 0x0007};
-
 }  // namespace
 
 uint32_t programDefaultRegisters(Device& d, int index) {
@@ -56,7 +45,7 @@ uint32_t programDefaultRegisters(Device& d, int index) {
     stopStreamThreads(d);
     d.capturing = 0;
     if (d.sensorId == kSensor1801) {
-        sendSensorEntries(d, kClockRegisters, kClockValues, true);
+        sendSensorEntries(d, kClockSetUpRegisters1801, kClockSetUpValues1801, true);
     }
     // The registers with start values, in the order of the mirror's slots.
     std::vector<uint8_t> regs = {reg::kMirror, reg::kColumnSize, reg::kRowSize};
@@ -81,7 +70,7 @@ uint32_t programDefaultRegisters(Device& d, int index) {
         return TQ_E_FAILED;
     }
     if (d.sensorId == kSensor1801) {
-        sendSensorEntries(d, kTuningRegisters, kTuningValues, true);
+        sendSensorEntries(d, kTuningRegisters1801, kTuningValues1801, true);
     }
     releaseStreamBuffers(d);
 

@@ -15,7 +15,6 @@ struct DeviceTable {
     ~DeviceTable() {
         for (Device& d : devices) {
             stopStreamThreads(d);
-            joinLeftThreads(d);
         }
     }
 };
@@ -34,6 +33,8 @@ Device* deviceAt(int index) {
     return &table().devices[static_cast<size_t>(index)];
 }
 
-int& adapterCount() { return table().adapterCount; }
+int& adapterCount() {
+    return table().adapterCount;
+}
 
 }  // namespace ostrel

@@ -129,12 +129,12 @@ struct Stream {
     size_t imageSize = 0;
     std::atomic<bool> built{false};
 
-    std::vector<uint8_t> assembly;   // raw packets put in place
-    std::vector<uint8_t> converted;  // the converted image
-    std::vector<uint8_t> rawCopy;    // copy of the converted image when the raw copy flag is 1
-    std::vector<uint8_t> scratch;    // gamma and mirror steps (one per device)
+    std::vector<uint8_t> assembly;      // raw packets put in place
+    std::vector<uint8_t> converted;     // the converted image
+    std::vector<uint8_t> rawCopy;       // copy of the converted image when the raw copy flag is 1
+    std::vector<uint8_t> scratch;       // gamma and mirror steps (one per device)
     std::vector<uint8_t> demosaicWork;  // the demosaic's own rows
-    std::vector<uint8_t> delivery;   // handed to the callback; guarded by deliveryLock
+    std::vector<uint8_t> delivery;      // handed to the callback; guarded by deliveryLock
     std::mutex deliveryLock;
 
     // Guarded by `lock`: the slots, the queue and whether the queue exists.
@@ -160,16 +160,23 @@ struct Stream {
     std::atomic<double> frameRate{0.0};
     std::atomic<uint32_t> registerReplyValue{0};
 
-    // Each thread gets a stop flag of its own, so a thread that outlives its
-    // stop (one stopped from its own callback) never takes a newer one's place.
+    // The two threads and their stop flags, guarded by threadsLock: a
+    // callback may stop or close its own device while the program stops,
+    // closes or rebuilds it at the same time. Each thread gets a stop flag of
+    // its own, so a thread that outlives its stop (one stopped from its own
+    // callback) never takes a newer one's place.
+    std::mutex threadsLock;
+    std::condition_variable threadsChanged;
     std::thread receiver;
     std::thread deliverer;
     std::shared_ptr<std::atomic<bool>> stopReceiver;
     std::shared_ptr<std::atomic<bool>> stopDeliverer;
-    std::atomic<bool> receiverEnded{false};
-    // A thread asked to stop from its own callback cannot wait for itself; it
-    // is joined by the next start, close or unload.
+    // A delivery thread asked to stop from its own callback cannot wait for
+    // itself; it is joined by the next start, stop, close or unload.
     std::vector<std::thread> leftToJoin;
+    int stopsUnderWay = 0;       // stops that are joining threads now
+    bool receiverAlive = false;  // a receive thread exists that nobody has joined yet
+    std::atomic<bool> receiverEnded{false};
 
     std::mutex suspendMutex;
     std::condition_variable resumed;

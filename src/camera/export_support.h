@@ -5,11 +5,16 @@
 
 #include "camera/camera_types.h"
 #include "camera/device_table.h"
+#include "camera/export_guard.h"
 
 namespace ostrel {
 
-inline bool isSupported(const Device& d) { return isSupportedCamera(d.sensorId, d.model); }
-inline bool isStandard(const Device& d) { return isStandardSensor(d.sensorId); }
+inline bool isSupported(const Device& d) {
+    return isSupportedCamera(d.sensorId, d.model);
+}
+inline bool isStandard(const Device& d) {
+    return isStandardSensor(d.sensorId);
+}
 
 // Forgets what the device knew of its camera (a new open may find another).
 void resetCameraState(Device& d);

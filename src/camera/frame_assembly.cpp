@@ -1,6 +1,7 @@
 // The seven classification rules of an image data packet.
 #include "camera/frame_assembly.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "camera/wire_format.h"
@@ -15,7 +16,39 @@ void putInPlace(const StreamGeometry& g, uint16_t number, const uint8_t* payload
     std::memcpy(assembly + offset, payload, g.bytesOfPacket(number));
 }
 
+// Counts `lost` packets of the image with `tag`; an image counts once among
+// the frames with losses however many gaps it has.
+void countLoss(AssemblyState& s, uint16_t tag, uint32_t lost, PacketOutcome& out) {
+    if (lost == 0) {
+        return;
+    }
+    out.packetsLost += lost;
+    if (tag != s.lossCountedTag) {
+        s.lossCountedTag = tag;
+        out.newFrameWithLoss = true;
+    }
+}
+
+// The packets after the highest one put in place never came.
+void countMissingTail(AssemblyState& s, const StreamGeometry& g, PacketOutcome& out) {
+    if (s.inImage && s.highestPlaced < g.packetsPerFrame) {
+        countLoss(s, s.currentTag, g.packetsPerFrame - s.highestPlaced, out);
+    }
+    s.inImage = false;
+}
+
+void notePlaced(AssemblyState& s, uint16_t n) {
+    s.highestPlaced = std::max(s.highestPlaced, n);
+}
+
 }  // namespace
+
+PacketOutcome abandonImage(AssemblyState& s, const StreamGeometry& g) {
+    PacketOutcome out;
+    countMissingTail(s, g, out);
+    s.expected = 1;
+    return out;
+}
 
 PacketOutcome assembleDataPacket(AssemblyState& s, const StreamGeometry& g,
                                  std::span<const uint8_t> frame, uint8_t* assembly) {
@@ -43,15 +76,22 @@ PacketOutcome assembleDataPacket(AssemblyState& s, const StreamGeometry& g,
     const uint8_t* payload = frame.data() + wire::kHeaderSize;
     const bool last = n == packets;
 
-    if (n == 1) {  // rule 2: a new image begins
+    if (n == 1) {  // rule 2: a new image begins; the one before it is over
+        countMissingTail(s, g, out);
         s.currentTag = tag;
         s.hasTag = true;
         s.expected = 2;
+        s.inImage = !last;
+        s.highestPlaced = 1;
         putInPlace(g, n, payload, assembly);
         out.action = last ? PacketAction::PlacedLast : PacketAction::Placed;
         return out;
     }
     if (last) {  // rule 3
+        if (s.inImage && s.hasTag && tag == s.currentTag && n > s.highestPlaced + 1) {
+            countLoss(s, tag, static_cast<uint32_t>(n - 1 - s.highestPlaced), out);
+        }
+        s.inImage = false;
         s.expected = static_cast<uint16_t>(n + 1);
         putInPlace(g, n, payload, assembly);
         out.action = PacketAction::PlacedLast;
@@ -65,15 +105,12 @@ PacketOutcome assembleDataPacket(AssemblyState& s, const StreamGeometry& g,
     if (n == s.expected) {  // rule 5
         s.expected = static_cast<uint16_t>(s.expected + 1);
     } else if (n > s.expected) {  // rule 6: packets lost
-        out.packetsLost = static_cast<uint32_t>(n - s.expected);
+        countLoss(s, tag, static_cast<uint32_t>(n - s.expected), out);
         s.expected = static_cast<uint16_t>(n + 1);
-        if (tag != s.lossCountedTag) {
-            s.lossCountedTag = tag;
-            out.newFrameWithLoss = true;
-        }
     } else {  // rule 7: late or repeated
         s.afterLate = static_cast<uint16_t>(n + 1);
     }
+    notePlaced(s, n);
     putInPlace(g, n, payload, assembly);
     out.action = PacketAction::Placed;
     return out;

@@ -224,7 +224,11 @@ OSTREL_API uint32_t TQ_SetSnapInfo(int preview, int snapKind, int debounceTime, 
                                    int inputMode, int outputMode, int device);
 OSTREL_API uint32_t TQ_GetSnapInfo(TQ_SnapInfo* info, int device);
 
-/* Settings file and the library's own pages. */
+/* Settings file and the library's own pages. The settings file of a camera
+ * is FOLDER/MODELn.ini (n the device index; no folder: the current
+ * directory). The load applies it, missing keys taking their defaults and
+ * out-of-range values corrected in the file, and keeps the folder for the
+ * save; the save answers TQ_E_FAILED when the file cannot be written. */
 OSTREL_API uint32_t TQ_SaveParaToIniFile(int device);
 OSTREL_API uint32_t TQ_IniCamFromIniFile(int device, const char* settingsFolder);
 OSTREL_API uint32_t TQ_ShowControlPage(int device);

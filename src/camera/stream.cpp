@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include "camera/camera_types.h"
 #include "camera/register_access.h"
@@ -23,14 +24,19 @@ int outputBytesPerPixel(Conversion c) {
     return c == Conversion::None || c == Conversion::K3Mono ? 1 : 3;
 }
 
-void waitWhileSuspended(Stream& s, const std::atomic<bool>& stop) {
+// Set on the delivery threads: their callbacks may stop their own device.
+thread_local bool tDeliveryThread = false;
+
+// Holds the calling thread while the stream is suspended; true when it waited.
+bool waitWhileSuspended(Stream& s, const std::atomic<bool>& stop) {
     if (!s.suspended.load()) {
-        return;
+        return false;
     }
     std::unique_lock lock(s.suspendMutex);
     while (s.suspended.load() && !stop.load()) {
         s.resumed.wait_for(lock, milliseconds(kIdleWaitMs));
     }
+    return true;
 }
 
 // Under the stream lock: marks every queued slot free and empties the queue.
@@ -43,25 +49,26 @@ void emptyQueue(Stream& s) {
     s.queueCount = 0;
 }
 
+void countLosses(Stream& s, const PacketOutcome& out) {
+    if (out.packetsLost != 0) {
+        s.packetsLost.fetch_add(out.packetsLost, std::memory_order_relaxed);
+    }
+    if (out.newFrameWithLoss) {
+        s.framesWithLosses.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
 void receiveLoop(Device* device, std::shared_ptr<std::atomic<bool>> stop) {
     Device& d = *device;
     Stream& s = d.stream;
     std::span<const uint8_t> frame;
     while (!stop->load(std::memory_order_relaxed)) {
-        waitWhileSuspended(s, *stop);
-        const auto now = SteadyClock::now();
-        // A camera that announced an image and then went quiet: give up the
-        // stream; the delivery thread reports it with empty records.
-        if (s.watchdogArmed && now - s.lastFrameBegins > milliseconds(kFrameWatchdogMs)) {
-            {
-                std::lock_guard lock(s.lock);
-                emptyQueue(s);
-                s.queueExists = false;
-            }
-            // Marked before the delivery thread hears of it, so whoever sees
-            // the empty records also sees the receiver gone.
-            s.receiverEnded = true;
-            s.queued.notify_all();
+        // Time spent suspended is not the camera's silence: the image under
+        // way gets its second again.
+        if (waitWhileSuspended(s, *stop) && s.watchdogArmed) {
+            s.lastFrameBegins = SteadyClock::now();
+        }
+        if (frameWatchdogEndsStream(d, SteadyClock::now())) {
             break;
         }
         const auto r = d.transport->receive(kReceivePollMs, frame);
@@ -76,6 +83,7 @@ void receiveLoop(Device* device, std::shared_ptr<std::atomic<bool>> stop) {
 }
 
 void deliveryLoop(Device* device, int index, std::shared_ptr<std::atomic<bool>> stop) {
+    tDeliveryThread = true;
     Device& d = *device;
     Stream& s = d.stream;
     TQ_FrameInfo info{};
@@ -115,20 +123,6 @@ void deliveryLoop(Device* device, int index, std::shared_ptr<std::atomic<bool>> 
     }
 }
 
-void stopAndJoin(Stream& s, std::thread& t, std::shared_ptr<std::atomic<bool>>& stop) {
-    if (stop) {
-        stop->store(true);
-    }
-    if (!t.joinable()) {
-        return;
-    }
-    if (t.get_id() == std::this_thread::get_id()) {
-        s.leftToJoin.push_back(std::move(t));
-    } else {
-        t.join();
-    }
-}
-
 }  // namespace
 
 Conversion conversionOf(const Device& d) {
@@ -154,8 +148,8 @@ void allocateStreamBuffers(Device& d) {
     s.width = std::max(d.width, 0);
     s.height = std::max(d.height, 0);
     s.bytesPerPixel = outputBytesPerPixel(conversionOf(d));
-    s.geometry = streamGeometry(static_cast<uint32_t>(s.width), static_cast<uint32_t>(s.height),
-                                d.payload);
+    s.geometry =
+        streamGeometry(static_cast<uint32_t>(s.width), static_cast<uint32_t>(s.height), d.payload);
     const size_t raw = static_cast<size_t>(s.width) * static_cast<size_t>(s.height);
     s.imageSize = raw * static_cast<size_t>(s.bytesPerPixel);
     // Buffers are sized for the image they will hold now, also when they
@@ -227,62 +221,118 @@ void releaseStreamBuffers(Device& d) {
 
 bool startStreamThreads(Device& d, int index) {
     Stream& s = d.stream;
-    joinLeftThreads(d);
-    if (!s.built || !d.transport) {
+    std::vector<std::thread> ended;
+    std::unique_lock lock(s.threadsLock);
+    // A thread that stopped itself from its callback is joined first (not
+    // when it is the caller: a callback that restarts its own device).
+    for (auto it = s.leftToJoin.begin(); it != s.leftToJoin.end();) {
+        if (it->get_id() == std::this_thread::get_id()) {
+            ++it;
+        } else {
+            ended.push_back(std::move(*it));
+            it = s.leftToJoin.erase(it);
+        }
+    }
+    lock.unlock();
+    for (std::thread& t : ended) {
+        t.join();
+    }
+    lock.lock();
+    // Nothing starts beside a stop that is still joining this device's threads.
+    if (!s.built || !d.transport || s.stopsUnderWay != 0) {
         return false;
     }
-    s.gamma = buildGammaTable();
-    if (!s.receiver.joinable()) {
-        {
-            std::lock_guard lock(s.lock);
-            emptyQueue(s);
-            s.queueExists = true;
+    try {
+        if (!s.receiver.joinable()) {
+            s.gamma = buildGammaTable();
+            {
+                std::lock_guard queueLock(s.lock);
+                emptyQueue(s);
+                s.queueExists = true;
+            }
+            s.assemblyState = AssemblyState{};
+            s.watchdogArmed = false;
+            s.rateWindowStart = SteadyClock::now();
+            s.rateWindowFrames = 0;
+            s.receiverEnded = false;
+            s.stopReceiver = std::make_shared<std::atomic<bool>>(false);
+            s.receiver = std::thread(receiveLoop, &d, s.stopReceiver);
+            s.receiverAlive = true;
         }
-        s.assemblyState = AssemblyState{};
-        s.watchdogArmed = false;
-        s.rateWindowStart = SteadyClock::now();
-        s.rateWindowFrames = 0;
-        s.receiverEnded = false;
-        s.stopReceiver = std::make_shared<std::atomic<bool>>(false);
-        s.receiver = std::thread(receiveLoop, &d, s.stopReceiver);
-    }
-    if (!s.deliverer.joinable()) {
-        s.stopDeliverer = std::make_shared<std::atomic<bool>>(false);
-        s.deliverer = std::thread(deliveryLoop, &d, index, s.stopDeliverer);
+        if (!s.deliverer.joinable()) {
+            s.stopDeliverer = std::make_shared<std::atomic<bool>>(false);
+            s.deliverer = std::thread(deliveryLoop, &d, index, s.stopDeliverer);
+        }
+    } catch (const std::exception&) {
+        // The system has no thread left for us: run neither.
+        lock.unlock();
+        stopStreamThreads(d);
+        return false;
     }
     return true;
 }
 
+bool streamThreadsExist(Device& d) {
+    Stream& s = d.stream;
+    std::lock_guard lock(s.threadsLock);
+    return s.receiver.joinable() || s.deliverer.joinable();
+}
+
 void stopStreamThreads(Device& d) {
     Stream& s = d.stream;
-    if (s.stopReceiver) {
-        s.stopReceiver->store(true);
-    }
-    if (s.stopDeliverer) {
-        s.stopDeliverer->store(true);
+    std::vector<std::thread> toJoin;
+    bool joinsReceiver = false;
+    {
+        std::lock_guard lock(s.threadsLock);
+        if (s.stopReceiver) {
+            s.stopReceiver->store(true);
+        }
+        if (s.stopDeliverer) {
+            s.stopDeliverer->store(true);
+        }
+        // Each thread object is taken by exactly one stop, which joins it.
+        if (s.receiver.joinable()) {
+            toJoin.push_back(std::move(s.receiver));
+            joinsReceiver = true;
+        }
+        if (s.deliverer.joinable()) {
+            s.leftToJoin.push_back(std::move(s.deliverer));
+        }
+        for (auto it = s.leftToJoin.begin(); it != s.leftToJoin.end();) {
+            if (it->get_id() == std::this_thread::get_id()) {
+                ++it;
+            } else {
+                toJoin.push_back(std::move(*it));
+                it = s.leftToJoin.erase(it);
+            }
+        }
+        ++s.stopsUnderWay;
     }
     {
         std::lock_guard lock(s.suspendMutex);
         s.suspended = false;
     }
     s.resumed.notify_all();
-    {
-        std::lock_guard lock(s.lock);
-    }
+    { std::lock_guard lock(s.lock); }
     s.queued.notify_all();
-    stopAndJoin(s, s.receiver, s.stopReceiver);
-    stopAndJoin(s, s.deliverer, s.stopDeliverer);
-}
-
-void joinLeftThreads(Device& d) {
-    auto& left = d.stream.leftToJoin;
-    for (auto it = left.begin(); it != left.end();) {
-        if (it->get_id() == std::this_thread::get_id()) {
-            ++it;
-            continue;
+    for (size_t i = 0; i < toJoin.size(); ++i) {
+        toJoin[i].join();
+        if (i == 0 && joinsReceiver) {
+            std::lock_guard lock(s.threadsLock);
+            s.receiverAlive = false;
+            s.threadsChanged.notify_all();
         }
-        it->join();
-        it = left.erase(it);
+    }
+    std::unique_lock lock(s.threadsLock);
+    --s.stopsUnderWay;
+    s.threadsChanged.notify_all();
+    // Another stop may be joining threads that must be gone when this one
+    // returns. A delivery thread waits only for the receive thread: the other
+    // stop may be joining the delivery thread itself.
+    if (tDeliveryThread) {
+        s.threadsChanged.wait(lock, [&s] { return !s.receiverAlive; });
+    } else {
+        s.threadsChanged.wait(lock, [&s] { return s.stopsUnderWay == 0; });
     }
 }
 
@@ -298,17 +348,30 @@ void suspendStream(Device& d, bool suspend) {
 StreamPause::StreamPause(Device& d, int index)
     : device_(d),
       index_(index),
-      restart_(d.capturing.load() != 0 &&
-               (d.stream.receiver.joinable() || d.stream.deliverer.joinable())) {
-    if (restart_) {
-        stopStreamThreads(d);
+      restart_(d.capturing.load() != 0 && streamThreadsExist(d)),
+      suspended_(d.stream.suspended.load()) {
+    // Also when nothing is to be restarted: a stop from the callback may
+    // still be joining the receive thread, which must be gone before the
+    // buffers change.
+    stopStreamThreads(d);
+    if (suspended_) {
+        suspendStream(d, true);
     }
 }
 
 StreamPause::~StreamPause() {
-    if (restart_) {
-        startStreamThreads(device_, index_);
+    if (!restart_) {
+        return;
     }
+    // Capture may have been stopped meanwhile (from the callback), or the
+    // camera stopped answering; a stream that cannot run again is reported
+    // as stopped rather than left marked as capturing.
+    Device& d = device_;
+    if (d.capturing.load() != 0 && d.open.load() != 0 && startStreamThreads(d, index_)) {
+        return;  // a suspended stream is still suspended
+    }
+    suspendStream(d, false);
+    d.capturing = 0;
 }
 
 bool handleStreamFrame(Device& d, std::span<const uint8_t> frame, SteadyClock::time_point now) {
@@ -336,15 +399,9 @@ bool handleStreamFrame(Device& d, std::span<const uint8_t> frame, SteadyClock::t
     if (!s.built) {
         return false;
     }
-    uint8_t* target =
-        conversionOf(d) == Conversion::None ? s.converted.data() : s.assembly.data();
+    uint8_t* target = conversionOf(d) == Conversion::None ? s.converted.data() : s.assembly.data();
     const PacketOutcome out = assembleDataPacket(s.assemblyState, s.geometry, frame, target);
-    if (out.packetsLost != 0) {
-        s.packetsLost.fetch_add(out.packetsLost, std::memory_order_relaxed);
-    }
-    if (out.newFrameWithLoss) {
-        s.framesWithLosses.fetch_add(1, std::memory_order_relaxed);
-    }
+    countLosses(s, out);
     if (out.action != PacketAction::PlacedLast) {
         return false;
     }
@@ -353,6 +410,34 @@ bool handleStreamFrame(Device& d, std::span<const uint8_t> frame, SteadyClock::t
     s.watchdogArmed = false;
     convertImage(d);
     queueConvertedImage(d, now);
+    return true;
+}
+
+bool frameWatchdogEndsStream(Device& d, SteadyClock::time_point now) {
+    Stream& s = d.stream;
+    if (!s.watchdogArmed || now - s.lastFrameBegins <= milliseconds(kFrameWatchdogMs)) {
+        return false;
+    }
+    s.watchdogArmed = false;
+    if (d.snap.preview.load() == 0) {
+        // In snapshot mode a quiet camera is the rule: it waits for the next
+        // trigger. An image that lost its last packets (or a stream status
+        // frame that anyone on the segment can send) must not end capture:
+        // the image is given up, its missing packets counted.
+        countLosses(s, abandonImage(s.assemblyState, s.geometry));
+        return false;
+    }
+    // A previewing camera that announced an image and then went quiet: give
+    // up the stream; the delivery thread reports it with empty records.
+    {
+        std::lock_guard lock(s.lock);
+        emptyQueue(s);
+        s.queueExists = false;
+    }
+    // Marked before the delivery thread hears of it, so whoever sees the
+    // empty records also sees the receiver gone.
+    s.receiverEnded = true;
+    s.queued.notify_all();
     return true;
 }
 
@@ -411,10 +496,10 @@ void queueConvertedImage(Device& d, SteadyClock::time_point now) {
             if (full || d.snap.preview.load() == 0) {
                 emptyQueue(s);
             }
-            const auto slot = static_cast<size_t>(
-                std::find_if(s.slots.begin(), s.slots.end(),
-                             [](const FrameSlot& f) { return f.free; }) -
-                s.slots.begin());
+            const auto slot =
+                static_cast<size_t>(std::find_if(s.slots.begin(), s.slots.end(),
+                                                 [](const FrameSlot& f) { return f.free; }) -
+                                    s.slots.begin());
             std::memcpy(s.slots[slot].image.data(), s.converted.data(), s.imageSize);
             s.slots[slot].free = false;
             s.queue[static_cast<size_t>((s.queueHead + s.queueCount.load()) % kFrameSlots)] =

@@ -23,32 +23,46 @@ void allocateStreamBuffers(Device& d);
 void releaseStreamBuffers(Device& d);
 
 // Starts whichever of the two threads is not running. False (nothing
-// started) when there are no buffers to run on.
+// started) when there are no buffers to run on, the system gives no thread,
+// or another caller is stopping them right now.
 bool startStreamThreads(Device& d, int index);
-// Stops both threads and waits for them (a thread that asks for its own end
-// from the callback is joined later).
+// Stops both threads and waits for them; safe from several threads at once
+// and from the device's own callback. When it returns no thread of the
+// device runs but, when called from the callback, the calling delivery
+// thread itself (joined later, once its callback has returned).
 void stopStreamThreads(Device& d);
-void joinLeftThreads(Device& d);
+// Whether either thread exists (it may have ended on its own: the watchdog).
+bool streamThreadsExist(Device& d);
 void suspendStream(Device& d, bool suspend);
 
 // Stops the threads of a capturing device for the life of the guard, so that
-// requests with replies and buffer rebuilds do not run beside them.
+// requests with replies and buffer rebuilds do not run beside them. They
+// start again as they were (a suspended stream stays suspended); when they
+// cannot (no buffers after a failed rebuild, a camera that stopped
+// answering), capture is marked stopped.
 class StreamPause {
-public:
+  public:
     StreamPause(Device& d, int index);
     ~StreamPause();
     StreamPause(const StreamPause&) = delete;
     StreamPause& operator=(const StreamPause&) = delete;
 
-private:
+  private:
     Device& device_;
     int index_;
     bool restart_;
+    bool suspended_;
 };
 
 // What the receive thread does with one frame; the image is converted and
 // queued when its last packet is put in place. Returns true on a completed image.
 bool handleStreamFrame(Device& d, std::span<const uint8_t> frame, SteadyClock::time_point now);
+
+// The frame watchdog, checked before each read: an image announced more
+// than a second ago has not completed. In snapshot mode the image is given
+// up and its losses counted; in preview the stream ends (true): the ready
+// queue is freed and the delivery thread hands out empty records.
+bool frameWatchdogEndsStream(Device& d, SteadyClock::time_point now);
 
 // Converts the assembly buffer into the converted buffer for the device's camera.
 void convertImage(Device& d);
@@ -57,11 +71,11 @@ void queueConvertedImage(Device& d, SteadyClock::time_point now);
 
 // How the packets of a camera become its image.
 enum class Conversion : uint8_t {
-    None,            // mono: packets go straight to the converted buffer
-    PhaseByMirror,   // 0x1621, 0x1801 K6C, 0x2C01: gamma, demosaic variant by mirror mode
-    K3Mono,          // mirror copy
-    K3Colour,        // mirror copy, then demosaic variant by mirror mode
-    SinglePhase,     // all others: gamma, one demosaic variant
+    None,           // mono: packets go straight to the converted buffer
+    PhaseByMirror,  // 0x1621, 0x1801 K6C, 0x2C01: gamma, demosaic variant by mirror mode
+    K3Mono,         // mirror copy
+    K3Colour,       // mirror copy, then demosaic variant by mirror mode
+    SinglePhase,    // all others: gamma, one demosaic variant
 };
 Conversion conversionOf(const Device& d);
 

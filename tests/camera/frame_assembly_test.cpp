@@ -71,12 +71,21 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Sequence{"complete", {{1, 1}, {1, 2}, {1, 3}, {1, 4}, {1, 5}}, 0, 0,
                  {A::Placed, A::Placed, A::Placed, A::Placed, A::PlacedLast}},
-        // Packets 1, 2, 5 of a frame of 5: the last packet is rule 3, which
-        // counts nothing; the gap shows in the next packet of the frame.
-        Sequence{"gapBeforeLast", {{1, 1}, {1, 2}, {1, 5}}, 0, 0,
+        // Packets 1, 2, 5 of a frame of 5: the gap before the last packet
+        // counts too, and the frame once however many gaps it has.
+        Sequence{"gapBeforeLast", {{1, 1}, {1, 2}, {1, 5}}, 2, 1,
                  {A::Placed, A::Placed, A::PlacedLast}},
-        Sequence{"gapThenLast", {{1, 1}, {1, 3}, {1, 5}}, 1, 1,
+        Sequence{"gapThenLast", {{1, 1}, {1, 3}, {1, 5}}, 2, 1,
                  {A::Placed, A::Placed, A::PlacedLast}},
+        // The last packet of image 1 never comes: image 2's first packet
+        // shows it, and image 2 completes as usual.
+        Sequence{"lastPacketLost",
+                 {{1, 1}, {1, 2}, {1, 3}, {1, 4}, {2, 1}, {2, 2}, {2, 3}, {2, 4}, {2, 5}},
+                 1, 1,
+                 {A::Placed, A::Placed, A::Placed, A::Placed, A::Placed, A::Placed, A::Placed,
+                  A::Placed, A::PlacedLast}},
+        Sequence{"tailLostAfterAGap", {{1, 1}, {1, 3}, {2, 1}}, 3, 1,
+                 {A::Placed, A::Placed, A::Placed}},
         Sequence{"lossInTwoImages", {{1, 1}, {1, 3}, {1, 4}, {1, 5}, {2, 1}, {2, 2}, {2, 4}, {2, 5}},
                  2, 2,
                  {A::Placed, A::Placed, A::Placed, A::PlacedLast, A::Placed, A::Placed, A::Placed,
@@ -117,6 +126,29 @@ TEST(FrameAssembly, PacketsOneTwoFiveCountTwoLostAndOneFrameHoweverManyGaps) {
     feed(7);  // a second gap in the same frame
     EXPECT_EQ(lost, 3u);
     EXPECT_EQ(frames, 1u);
+}
+
+TEST(FrameAssembly, AnAbandonedImageCountsItsMissingTailOnce) {
+    const StreamGeometry g = streamGeometry(kWidth, kHeight, kPayload);  // 5 packets
+    AssemblyState state;
+    std::vector<uint8_t> image(g.imageBytes, 0);
+    // Nothing under way (a stream status frame with no image after it).
+    PacketOutcome out = abandonImage(state, g);
+    EXPECT_EQ(out.packetsLost, 0u);
+    EXPECT_FALSE(out.newFrameWithLoss);
+    for (uint16_t n : {1, 2}) {
+        assembleDataPacket(state, g, packet({7, n}, g), image.data());
+    }
+    out = abandonImage(state, g);
+    EXPECT_EQ(out.packetsLost, 3u);
+    EXPECT_TRUE(out.newFrameWithLoss);
+    EXPECT_EQ(abandonImage(state, g).packetsLost, 0u);
+    // The next image starts afresh and counts nothing more for the old one.
+    uint32_t lost = 0;
+    for (uint16_t n : {1, 2, 3, 4, 5}) {
+        lost += assembleDataPacket(state, g, packet({8, n}, g), image.data()).packetsLost;
+    }
+    EXPECT_EQ(lost, 0u);
 }
 
 TEST(FrameAssembly, PayloadLandsAtItsOffsetAndTheLastPacketCopiesOnlyItsSize) {

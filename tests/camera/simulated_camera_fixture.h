@@ -161,10 +161,14 @@ protected:
         ASSERT_TRUE(camera_);
     }
 
+    // Opens and initialises capture with no settings file, then turns the
+    // mirror off (a camera without a settings file starts mirrored both
+    // ways), so that the test pattern's number strip reads as sent.
     void openAndInit(const char* model) {
         useModel(model);
         ASSERT_EQ(TQ_OpenDevice(device_), TQ_SUCCESS);
         ASSERT_EQ(TQ_DevCapInit(device_, nullptr), TQ_SUCCESS);
+        ASSERT_EQ(TQ_SetImageMirror(0, device_), TQ_SUCCESS);
     }
 
     std::vector<std::string> messages() {

@@ -1,5 +1,9 @@
 // Capture through the receive and delivery threads from the in-process camera.
+#include <atomic>
+
 #include "camera/device_table.h"
+#include "camera/stream.h"
+#include "sim/camera/in_process_transport.h"
 #include "simulated_camera_fixture.h"
 
 namespace ostrel::testing {
@@ -13,6 +17,44 @@ protected:
     void start() {
         TQ_SetCallBack(FrameRecorder::callback, device_);
         ASSERT_EQ(TQ_StartCapture(device_), TQ_SUCCESS);
+    }
+    // Snapshot mode as the machine program runs it, capturing, with the
+    // images of the preview before it gone: the next trigger's image is the
+    // first to arrive.
+    void startSnapshot() {
+        ASSERT_EQ(TQ_SetSnapTrigFreqImgCount(40, 0, device_), TQ_SUCCESS);
+        ASSERT_EQ(TQ_SetPreviewSnapMode(0, 1, device_), TQ_SUCCESS);
+        start();
+        ASSERT_TRUE(triggerAndWait());
+        FrameRecorder::instance().clear();
+    }
+    // Triggers one image and waits until it is delivered.
+    bool triggerAndWait() {
+        const uint64_t expected = camera_->imagesSent() + 1;
+        if (TQ_SnapSWTrigger(device_) != TQ_SUCCESS) {
+            return false;
+        }
+        return FrameRecorder::instance().waitFor(
+            [expected](const auto& r) {
+                return std::any_of(r.begin(), r.end(),
+                                   [&](const auto& f) { return f.imageNumber == expected; });
+            },
+            5);
+    }
+    struct Counts {
+        uint32_t frames = 0;
+        uint32_t lost = 0;
+        uint32_t withLosses = 0;
+    };
+    Counts counts() {
+        Counts c;
+        TQ_GetTestInfo(&c.frames, &c.lost, &c.withLosses, device_);
+        return c;
+    }
+    static size_t emptyRecords() {
+        const auto r = FrameRecorder::instance().records();
+        return static_cast<size_t>(
+            std::count_if(r.begin(), r.end(), [](const auto& f) { return !f.hasImage; }));
     }
 };
 
@@ -295,6 +337,210 @@ TEST_F(CaptureTest, SuspendHoldsBothThreads) {
     EXPECT_EQ(recorder.records().size(), held);
     ASSERT_EQ(TQ_SuspendCapture(0, device_), TQ_SUCCESS);
     ASSERT_TRUE(recorder.waitForImages(held + 1));
+}
+
+// The machine program's way: snapshot mode, one trigger per image, often
+// more than a second apart.
+TEST_F(CaptureTest, SnapshotCaptureOutlivesAnImageWithoutItsLastPacket) {
+    openAndInit("K1M");
+    startSnapshot();
+    const Counts before = counts();
+    camsim::Faults f;
+    f.loseLastPacketOfTrigger = 1;
+    camera_->setFaults(f);
+    const uint64_t lossy = camera_->imagesSent() + 1;
+    ASSERT_EQ(TQ_SnapSWTrigger(device_), TQ_SUCCESS);
+    ASSERT_TRUE(eventually([&] { return camera_->imagesSent() >= lossy; }));
+    // Longer than the frame watchdog's second.
+    std::this_thread::sleep_for(milliseconds(1500));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(triggerAndWait()) << "trigger " << i;
+    }
+    EXPECT_EQ(emptyRecords(), 0u);
+    for (const FrameRecord& r : FrameRecorder::instance().records()) {
+        EXPECT_NE(r.imageNumber, lossy);  // an incomplete image is not delivered
+    }
+    const Counts after = counts();
+    EXPECT_EQ(after.frames - before.frames, 3u);
+    EXPECT_EQ(after.lost - before.lost, 1u);
+    EXPECT_EQ(after.withLosses - before.withLosses, 1u);
+}
+
+TEST_F(CaptureTest, AStrayStreamStatusFrameDoesNotEndSnapshotCapture) {
+    openAndInit("K1M");
+    startSnapshot();
+    const Counts before = counts();
+    // 18 bytes from someone else on the segment: "an image begins".
+    auto* transport = dynamic_cast<camsim::InProcessTransport*>(deviceAt(device_)->transport.get());
+    ASSERT_NE(transport, nullptr);
+    transport->inject(wire::streamStatus({0x02, 0, 0, 0, 0, 0x66}, wire::kStreamStatusFrameBegins));
+    std::this_thread::sleep_for(milliseconds(1500));
+    EXPECT_TRUE(triggerAndWait());
+    EXPECT_EQ(emptyRecords(), 0u);
+    const Counts after = counts();
+    EXPECT_EQ(after.frames - before.frames, 1u);
+    EXPECT_EQ(after.lost, before.lost);
+}
+
+// A colour camera streaming in preview, suspended while an image is under way
+// for longer than the frame watchdog's second.
+TEST_F(CaptureTest, ALongSuspensionDoesNotEndAColourPreview) {
+    openAndInit("K6C");
+    ASSERT_EQ(TQ_SetResolution(1024, 768, device_), TQ_SUCCESS);
+    start();
+    FrameRecorder& recorder = FrameRecorder::instance();
+    ASSERT_TRUE(recorder.waitForImages(2));
+    // The camera stops inside its next image, so the receiver waits for the
+    // rest of an announced image when the stream is suspended.
+    camsim::Faults f;
+    f.stopAfterPackets = 100;
+    const uint64_t sent = camera_->imagesSent();
+    camera_->setFaults(f);
+    ASSERT_TRUE(eventually([&] { return camera_->imagesSent() > sent; }));
+    ASSERT_EQ(TQ_SuspendCapture(1, device_), TQ_SUCCESS);
+    std::this_thread::sleep_for(milliseconds(1500));
+    camera_->setFaults({});
+    const size_t held = recorder.records().size();
+    ASSERT_EQ(TQ_SuspendCapture(0, device_), TQ_SUCCESS);
+    EXPECT_TRUE(recorder.waitForImages(held + 2));
+    EXPECT_EQ(emptyRecords(), 0u);
+    EXPECT_FALSE(deviceAt(device_)->stream.receiverEnded.load());
+}
+
+TEST_F(CaptureTest, ARebuildKeepsTheStreamSuspended) {
+    openAndInit("K1M");
+    start();
+    FrameRecorder& recorder = FrameRecorder::instance();
+    ASSERT_TRUE(recorder.waitForImages(1));
+    ASSERT_EQ(TQ_SuspendCapture(1, device_), TQ_SUCCESS);
+    ASSERT_EQ(TQ_SetResolution(320, 240, device_), TQ_SUCCESS);
+    std::this_thread::sleep_for(milliseconds(100));
+    const size_t held = recorder.records().size();
+    std::this_thread::sleep_for(milliseconds(300));
+    EXPECT_EQ(recorder.records().size(), held);
+    ASSERT_EQ(TQ_SuspendCapture(0, device_), TQ_SUCCESS);
+    ASSERT_TRUE(recorder.waitForImages(held + 1));
+    EXPECT_EQ(recorder.records().back().width, 320u);
+}
+
+// A resolution change in snapshot mode: the camera sends nothing, so the
+// rebuild finds no frame. The caller hears of it and the device says what
+// it is: not capturing, and not startable until a rebuild succeeds.
+TEST_F(CaptureTest, ARebuildThatFindsNoFrameIsReportedAndCaptureShowsStopped) {
+    openAndInit("K1M");
+    startSnapshot();
+    // The stream status frame after the last image is read too.
+    auto* transport = dynamic_cast<camsim::InProcessTransport*>(deviceAt(device_)->transport.get());
+    ASSERT_NE(transport, nullptr);
+    ASSERT_TRUE(eventually([&] { return transport->waiting() == 0; }));
+    EXPECT_EQ(TQ_SetResolution(640, 480, device_), TQ_E_NO_FRAME);
+    EXPECT_EQ(deviceAt(device_)->capturing.load(), 0);
+    EXPECT_FALSE(streamThreadsExist(*deviceAt(device_)));
+    EXPECT_EQ(TQ_StopCapture(device_), TQ_E_CAPTURE_STOPPED);
+    EXPECT_EQ(TQ_StartCapture(device_), TQ_E_CAPTURE_NOT_INIT);
+    // Back in preview the camera sends again and the rebuild succeeds.
+    ASSERT_EQ(TQ_SetPreviewSnapMode(1, 0, device_), TQ_SUCCESS);
+    ASSERT_EQ(TQ_SetResolution(640, 480, device_), TQ_SUCCESS);
+    ASSERT_EQ(TQ_StartCapture(device_), TQ_SUCCESS);
+    ASSERT_TRUE(FrameRecorder::instance().waitForImages(1));
+    EXPECT_EQ(FrameRecorder::instance().records().back().width, 640u);
+}
+
+// The settings file load reads the sensor's registers back: its replies
+// must not be taken by the receive thread.
+TEST_F(CaptureTest, LoadingTheSettingsFileWhileCapturingReadsTheSensorBack) {
+    openAndInit("K6C");
+    ASSERT_EQ(TQ_SetResolution(1024, 768, device_), TQ_SUCCESS);
+    start();
+    ASSERT_TRUE(FrameRecorder::instance().waitForImages(1));
+    // The horizontal blanking changes behind the driver's back.
+    struct Ignore : camsim::FrameSink {
+        void emit(std::span<const uint8_t>) override {}
+    } ignore;
+    const wire::SensorEntry e{wire::kWriteCodeStandard, 0x05, 0x01, 0x23};
+    camera_->handleRequest(wire::sensorTransfer({}, std::span(&e, 1)),
+                           std::chrono::steady_clock::now(), ignore);
+    auto* transport = dynamic_cast<camsim::InProcessTransport*>(deviceAt(device_)->transport.get());
+    ASSERT_NE(transport, nullptr);
+    const uint64_t overlapping = transport->overlappingReceives();
+    ASSERT_EQ(TQ_IniCamFromIniFile(device_, nullptr), TQ_SUCCESS);
+    EXPECT_EQ(deviceAt(device_)->mirror.reg[0x05], 0x0123);
+    EXPECT_EQ(transport->overlappingReceives(), overlapping);
+    FrameRecorder::instance().clear();
+    EXPECT_TRUE(FrameRecorder::instance().waitForImages(2));
+}
+
+// What the frame callback does with its own device while the program acts
+// on it at the same time.
+namespace callback_race {
+
+enum class Action { Stop, Close };
+std::atomic<int> gDevice{-1};
+std::atomic<Action> gAction{Action::Stop};
+std::atomic<bool> gInside{false};
+std::atomic<bool> gDone{false};
+
+void actOnOwnDevice(TQ_FrameInfo* info) {
+    if (info->image == nullptr || gDone.exchange(true)) {
+        return;
+    }
+    gInside = true;
+    // Give the program's call time to begin beside this one.
+    std::this_thread::sleep_for(milliseconds(2));
+    if (gAction == Action::Stop) {
+        TQ_StopCapture(gDevice);
+    } else {
+        TQ_CloseDevice(gDevice);
+    }
+}
+
+}  // namespace callback_race
+
+TEST_F(CaptureTest, TheCallbackStopsOrClosesItsDeviceWhileTheProgramDoesToo) {
+    using namespace callback_race;
+    enum class Program { Stop, Close, Resolution };
+    useModel("K1M");
+    gDevice = device_;
+    for (Action action : {Action::Stop, Action::Close}) {
+        for (Program program : {Program::Stop, Program::Close, Program::Resolution}) {
+            SCOPED_TRACE(::testing::Message() << "callback " << static_cast<int>(action)
+                                              << ", program " << static_cast<int>(program));
+            if (deviceAt(device_)->open.load() == 0) {
+                ASSERT_EQ(TQ_OpenDevice(device_), TQ_SUCCESS);
+                ASSERT_EQ(TQ_DevCapInit(device_, nullptr), TQ_SUCCESS);
+            }
+            gAction = action;
+            gInside = false;
+            gDone = false;
+            TQ_SetCallBack(actOnOwnDevice, device_);
+            ASSERT_EQ(TQ_StartCapture(device_), TQ_SUCCESS);
+            ASSERT_TRUE(eventually([] { return gInside.load(); }));
+            switch (program) {
+                case Program::Stop:
+                    TQ_StopCapture(device_);
+                    break;
+                case Program::Close:
+                    TQ_CloseDevice(device_);
+                    break;
+                case Program::Resolution:
+                    // The whole sensor: a rebuild that leaves the camera's
+                    // window as a later open expects it.
+                    TQ_SetResolution(752, 480, device_);
+                    break;
+            }
+            // Whoever came first, capture has ended and says so.
+            TQ_StopCapture(device_);
+            EXPECT_FALSE(streamThreadsExist(*deviceAt(device_)));
+            EXPECT_EQ(TQ_StopCapture(device_), TQ_E_CAPTURE_STOPPED);
+        }
+    }
+    // The device still works afterwards.
+    TQ_CloseDevice(device_);
+    ASSERT_EQ(TQ_OpenDevice(device_), TQ_SUCCESS);
+    ASSERT_EQ(TQ_DevCapInit(device_, nullptr), TQ_SUCCESS);
+    FrameRecorder::instance().clear();
+    start();
+    EXPECT_TRUE(FrameRecorder::instance().waitForImages(2));
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // Settings exports and the registers they leave in the simulated camera.
+#include <climits>
+
 #include "camera/default_registers.h"
 #include "camera/device_table.h"
 #include "simulated_camera_fixture.h"
@@ -200,6 +202,28 @@ TEST_F(SimulatedCameraTest, RegionOfInterestChecksItsArguments) {
     EXPECT_EQ(camera_->sensorRegister(0x02), 2592 - 16 - 640);
 }
 
+// Arguments near the ends of the int range: refused or clamped, never
+// computed with an overflow.
+TEST_F(SimulatedCameraTest, HugeRegionsAreRefused) {
+    openAndInit("K6M");
+    EXPECT_EQ(TQ_SetROI(0x7FFFFFF0, 0, 0x7FFFFFF0, 480, device_), TQ_E_PARAMETER);
+    EXPECT_EQ(TQ_SetROI(0, 0x7FFFFFFE, 640, 0x7FFFFFFE, device_), TQ_E_PARAMETER);
+    EXPECT_EQ(TQ_SetROI(2560, 0, 0x7FFFFFFF, 480, device_), TQ_E_PARAMETER);
+    EXPECT_EQ(messages().size(), 3u);
+}
+
+TEST_F(SimulatedCameraTest, HugeSnapshotExposureTimesAreClampedIntoTheExposureRange) {
+    openAndInit("K4C");
+    ASSERT_EQ(TQ_SetResolution(3664, 2748, device_), TQ_SUCCESS);
+    ASSERT_EQ(TQ_SetSnapExpTime(INT_MAX, device_), TQ_SUCCESS);
+    EXPECT_EQ(camera_->sensorRegister(0x0202), 65534);
+    int time = 0;
+    ASSERT_EQ(TQ_GetSnapExpTime(&time, device_), TQ_SUCCESS);
+    EXPECT_EQ(time, INT_MAX);
+    ASSERT_EQ(TQ_SetSnapExpTime(INT_MIN, device_), TQ_SUCCESS);
+    EXPECT_EQ(camera_->sensorRegister(0x0202), 2);
+}
+
 TEST_F(SimulatedCameraTest, ResolutionModesOfSensor1801) {
     openAndInit("K6M");
     EXPECT_EQ(TQ_SetResolutionMode(5, device_), TQ_E_FAILED);
@@ -300,6 +324,7 @@ TEST_F(SimulatedCameraTest, DefaultRegisterSetOfSensor1801) {
 
 TEST_F(SimulatedCameraTest, DefaultRegisterSetOfSensor8431LeavesTheHighShutterAlone) {
     openAndInit("K2M");
+    camera_->clearLog();
     ASSERT_EQ(programDefaultRegisters(*deviceAt(device_), device_), TQ_SUCCESS);
     EXPECT_EQ(camera_->sensorRegister(0x20), 0x4000);
     EXPECT_EQ(camera_->sensorRegister(0x62), 1176);

@@ -166,6 +166,61 @@ TEST_F(ReceivePathTest, StatusFrameArmsTheWatchdogAndTheImageEndDisarmsIt) {
     EXPECT_FALSE(d.stream.watchdogArmed);
 }
 
+// The watchdog as the receive thread runs it before each read: a triggered
+// image that lost its last packet, then a stream status frame with no image
+// behind it (anyone on the segment can send one).
+TEST_F(ReceivePathTest, InSnapshotModeTheWatchdogGivesUpTheImageAndCapturingGoesOn) {
+    camsim::CameraModel camera(*camsim::findModel("K1M"));
+    arm(camera);
+    Collect ignored;
+    camera.handleRequest(wire::commandWithValue({}, wire::kPreviewSnapMode, 0x00000001), start_,
+                         ignored);
+    camsim::Faults f;
+    f.loseLastPacketOfTrigger = 1;
+    camera.setFaults(f);
+    Device d;
+    prepare(d, "K1M", 0x1313, 752, 480);
+    d.snap.preview = 0;
+    auto trigger = [&](SteadyClock::time_point at) {
+        camera.handleRequest(wire::commandFrame({}, wire::kSoftwareTrigger), at, ignored);
+        return feed(camera, d, at);
+    };
+    EXPECT_EQ(trigger(start_), 0);
+    EXPECT_TRUE(d.stream.watchdogArmed);
+    EXPECT_FALSE(frameWatchdogEndsStream(d, start_ + milliseconds(1000)));
+    EXPECT_EQ(d.stream.packetsLost.load(), 0u);  // not given up yet
+    EXPECT_FALSE(frameWatchdogEndsStream(d, start_ + milliseconds(1001)));
+    EXPECT_FALSE(d.stream.watchdogArmed);
+    EXPECT_EQ(d.stream.packetsLost.load(), 1u);
+    EXPECT_EQ(d.stream.framesWithLosses.load(), 1u);
+
+    const auto later = start_ + milliseconds(3000);
+    EXPECT_FALSE(handleStreamFrame(d, wire::streamStatus({}, 2), later));
+    EXPECT_FALSE(frameWatchdogEndsStream(d, later + milliseconds(1500)));
+    EXPECT_EQ(d.stream.packetsLost.load(), 1u);  // nothing was under way
+
+    EXPECT_EQ(trigger(later + milliseconds(2000)), 1);
+    EXPECT_EQ(trigger(later + milliseconds(2100)), 1);
+    EXPECT_EQ(queuedValues(d).size(), 1u);  // the ready queue still exists
+    EXPECT_EQ(d.stream.packetsLost.load(), 1u);
+}
+
+TEST_F(ReceivePathTest, InPreviewTheWatchdogEndsAStreamThatWentQuiet) {
+    camsim::CameraModel camera(*camsim::findModel("K1M"));
+    camsim::Faults f;
+    f.stopAfterPackets = 100;
+    camera.setFaults(f);
+    arm(camera);
+    Device d;
+    prepare(d, "K1M", 0x1313, 752, 480);
+    EXPECT_EQ(feed(camera, d, start_), 0);
+    EXPECT_FALSE(frameWatchdogEndsStream(d, start_ + milliseconds(900)));
+    EXPECT_TRUE(frameWatchdogEndsStream(d, start_ + milliseconds(1100)));
+    EXPECT_TRUE(d.stream.receiverEnded.load());
+    std::lock_guard lock(d.stream.lock);
+    EXPECT_FALSE(d.stream.queueExists);
+}
+
 TEST_F(ReceivePathTest, ShortAndForeignFramesNeverReachTheBuffers) {
     Device d;
     prepare(d, "K1M", 0x1313, 16, 4);  // one 64-byte packet

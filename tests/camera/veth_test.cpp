@@ -213,9 +213,12 @@ private:
 };
 
 std::atomic<int> gFrames{0};
+std::atomic<int> gEmptyRecords{0};
 void countFrame(TQ_FrameInfo* frame) {
     if (frame->image != nullptr) {
         gFrames.fetch_add(1);
+    } else {
+        gEmptyRecords.fetch_add(1);
     }
 }
 
@@ -370,6 +373,74 @@ TEST_F(VethTest, ARegisterReplyIsNotCrowdedOutByAStreamNobodyReads) {
         std::this_thread::sleep_for(milliseconds(700));
         EXPECT_EQ(TQ_SetPacketSize(1024, device_), TQ_SUCCESS) << "attempt " << i;
     }
+}
+
+// Snapshot mode as the machine program runs it; the image of the second
+// trigger lacks its last packet and the next trigger comes more than the
+// frame watchdog's second later.
+TEST_F(VethTest, SnapshotCaptureOutlivesAnImageWithoutItsLastPacket) {
+    startCamera("K1M", {"--lose-last", "2"});
+    ASSERT_EQ(TQ_OpenDevice(device_), TQ_SUCCESS);
+    ASSERT_EQ(TQ_DevCapInit(device_, nullptr), TQ_SUCCESS);
+    ASSERT_EQ(TQ_SetSnapTrigFreqImgCount(40, 0, device_), TQ_SUCCESS);
+    ASSERT_EQ(TQ_SetPreviewSnapMode(0, 1, device_), TQ_SUCCESS);
+    gFrames = 0;
+    gEmptyRecords = 0;
+    TQ_SetCallBack(countFrame, device_);
+    ASSERT_EQ(TQ_StartCapture(device_), TQ_SUCCESS);
+    // Images of the preview still in the capture buffer come first.
+    std::this_thread::sleep_for(milliseconds(500));
+    const int warmUp = gFrames.load();
+    ASSERT_EQ(TQ_SnapSWTrigger(device_), TQ_SUCCESS);
+    ASSERT_TRUE(eventually([&] { return gFrames.load() > warmUp; }));
+    uint32_t frames0 = 0;
+    uint32_t lost0 = 0;
+    uint32_t withLosses0 = 0;
+    ASSERT_EQ(TQ_GetTestInfo(&frames0, &lost0, &withLosses0, device_), TQ_SUCCESS);
+    const int delivered0 = gFrames.load();
+    ASSERT_EQ(TQ_SnapSWTrigger(device_), TQ_SUCCESS);  // its image loses its last packet
+    std::this_thread::sleep_for(milliseconds(1500));
+    EXPECT_EQ(gFrames.load(), delivered0);
+    for (int i = 1; i <= 3; ++i) {
+        ASSERT_EQ(TQ_SnapSWTrigger(device_), TQ_SUCCESS);
+        EXPECT_TRUE(eventually([&] { return gFrames.load() >= delivered0 + i; }))
+            << "trigger " << i;
+    }
+    uint32_t frames = 0;
+    uint32_t lost = 0;
+    uint32_t withLosses = 0;
+    ASSERT_EQ(TQ_GetTestInfo(&frames, &lost, &withLosses, device_), TQ_SUCCESS);
+    EXPECT_EQ(frames - frames0, 3u);
+    EXPECT_EQ(lost - lost0, 1u);
+    EXPECT_EQ(withLosses - withLosses0, 1u);
+    EXPECT_EQ(gEmptyRecords.load(), 0);
+    EXPECT_EQ(TQ_StopCapture(device_), TQ_SUCCESS);
+}
+
+// A colour camera in preview on a slow wire: nearly all the time an image is
+// under way, so a suspension begins inside one. It must not end the stream.
+TEST_F(VethTest, LongSuspensionsDoNotEndAColourPreview) {
+    startCamera("K1C", {"--rate", "5000"});
+    ASSERT_EQ(TQ_OpenDevice(device_), TQ_SUCCESS);
+    ASSERT_EQ(TQ_DevCapInit(device_, nullptr), TQ_SUCCESS);
+    gFrames = 0;
+    gEmptyRecords = 0;
+    TQ_SetCallBack(countFrame, device_);
+    ASSERT_EQ(TQ_StartCapture(device_), TQ_SUCCESS);
+    ASSERT_TRUE(eventually([] { return gFrames.load() >= 2; }, 20));
+    for (int i = 0; i < 3; ++i) {
+        // An image takes about 70 ms on this wire: suspend in the middle of
+        // the one after the image just delivered.
+        std::this_thread::sleep_for(milliseconds(35));
+        ASSERT_EQ(TQ_SuspendCapture(1, device_), TQ_SUCCESS);
+        std::this_thread::sleep_for(milliseconds(1300));
+        const int held = gFrames.load();
+        ASSERT_EQ(TQ_SuspendCapture(0, device_), TQ_SUCCESS);
+        EXPECT_TRUE(eventually([&] { return gFrames.load() >= held + 2; }, 20))
+            << "suspension " << i;
+    }
+    EXPECT_EQ(gEmptyRecords.load(), 0);
+    EXPECT_EQ(TQ_StopCapture(device_), TQ_SUCCESS);
 }
 
 TEST_F(VethTest, ACameraThatNeverAnswersTimesOut) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "camera/image_conversion.h"
 #include "camera/stream_geometry.h"
@@ -176,7 +177,7 @@ void CameraModel::handleSensorTransfer(std::span<const uint8_t> frame, FrameSink
             }
         }
     }
-    if (anyRead && !faults_.silentReads) {
+    if (anyRead && !faults_.silentReads && !faults_.silentSensorReads) {
         out.emit(wire::sensorReply(peer_, entries));
     }
 }
@@ -197,6 +198,9 @@ void CameraModel::handleCommand(std::span<const uint8_t> frame, SteadyClock::tim
             if (!preview_) {
                 burstLeft_ += static_cast<int>(std::max<uint32_t>(imageCount_, 1));
                 nextImage_ = std::max(nextImage_, now);
+                if (++triggersSinceFaults_ == faults_.loseLastPacketOfTrigger) {
+                    loseLastOfNextImage_ = true;
+                }
             }
             break;
         case wire::kTriggerPeriod:
@@ -392,6 +396,7 @@ void CameraModel::emitImage(FrameSink& out) {
         ostrel::streamGeometry(static_cast<uint32_t>(w), static_cast<uint32_t>(h), payload_);
     int sent = 0;
     bool holding = false;
+    const bool loseLast = std::exchange(loseLastOfNextImage_, false);
     auto build = [&](ostrel::wire::Frame& into, uint16_t n) {
         uint32_t bytes = g.bytesOfPacket(n);
         if (auto it = faults_.shortPackets.find(n); it != faults_.shortPackets.end()) {
@@ -409,7 +414,7 @@ void CameraModel::emitImage(FrameSink& out) {
     };
     for (uint32_t k = 1; k <= g.packetsPerFrame && !stop(); ++k) {
         const auto n = static_cast<uint16_t>(k);
-        if (faults_.dropPackets.count(n) != 0) {
+        if (faults_.dropPackets.count(n) != 0 || (loseLast && k == g.packetsPerFrame)) {
             continue;
         }
         if (faults_.sendAfterNext.count(n) != 0 && k < g.packetsPerFrame && !holding) {
@@ -443,6 +448,7 @@ void CameraModel::setFaults(const Faults& faults) {
     std::lock_guard lock(mutex_);
     faults_ = faults;
     stalled_ = false;
+    triggersSinceFaults_ = 0;
 }
 
 Faults CameraModel::faults() const {

@@ -41,7 +41,10 @@ struct Faults {
     std::map<uint16_t, uint32_t> shortPackets;  // packet n carries only this many payload bytes
     int stopAfterPackets = -1;             // the next image stops after this many packets and
                                            // the camera sends nothing more (>= 0 to use)
+    int loseLastPacketOfTrigger = -1;      // the image of this software trigger (1: the first
+                                           // after the faults are set) lacks its last packet
     bool silentReads = false;              // register reads (sensor and controller) get no reply
+    bool silentSensorReads = false;        // sensor register reads get no reply
     bool poweredOff = false;               // nothing is answered and nothing is sent
 };
 
@@ -127,6 +130,8 @@ private:
     int burstLeft_ = 0;
     SteadyClock::time_point nextImage_{};
     uint64_t imagesSent_ = 0;
+    int triggersSinceFaults_ = 0;
+    bool loseLastOfNextImage_ = false;
 
     std::vector<uint8_t> bgr_;
     std::vector<uint8_t> raw_;

@@ -34,6 +34,7 @@ void usage() {
                  "  --late N[,N...]       send packet N after packet N+1\n"
                  "  --short N:BYTES       packet N carries only BYTES of payload\n"
                  "  --stop-after N        stop sending in the middle of the first image\n"
+                 "  --lose-last N         the image of software trigger N lacks its last packet\n"
                  "  --silent-reads        never answer a register read\n"
                  "  --version HEX         firmware version word (default 00020110)\n"
                  "  --rate PACKETS        packets per second on the wire (default 80000)\n"
@@ -157,6 +158,8 @@ int main(int argc, char** argv) {
                 static_cast<uint32_t>(std::atoi(s.substr(colon + 1).c_str()));
         } else if (a == "--stop-after") {
             faults.stopAfterPackets = std::atoi(need());
+        } else if (a == "--lose-last") {
+            faults.loseLastPacketOfTrigger = std::atoi(need());
         } else if (a == "--silent-reads") {
             faults.silentReads = true;
         } else if (a == "--version") {

@@ -42,6 +42,15 @@ int InProcessTransport::send(std::span<const uint8_t> frame) {
 
 ostrel::Transport::Received InProcessTransport::receive(int timeoutMs,
                                                         std::span<const uint8_t>& frame) {
+    struct Receiving {
+        explicit Receiving(InProcessTransport& t) : t_(t) {
+            if (t_.receiving_.fetch_add(1) != 0) {
+                t_.overlapping_.fetch_add(1);
+            }
+        }
+        ~Receiving() { t_.receiving_.fetch_sub(1); }
+        InProcessTransport& t_;
+    } receiving(*this);
     std::unique_lock lock(mutex_);
     const auto deadline = SteadyClock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     for (;;) {
@@ -70,10 +79,23 @@ ostrel::Transport::Received InProcessTransport::receive(int timeoutMs,
     }
 }
 
+void InProcessTransport::inject(std::span<const uint8_t> frame) {
+    {
+        std::lock_guard lock(mutex_);
+        emit(frame);
+    }
+    arrived_.notify_all();
+}
+
 bool InProcessTransport::reserveBuffer(size_t bytes) {
     std::lock_guard lock(mutex_);
     capacity_ = std::max(capacity_, bytes);
     return true;
+}
+
+size_t InProcessTransport::waiting() const {
+    std::lock_guard lock(mutex_);
+    return queue_.size();
 }
 
 uint64_t InProcessTransport::dropped() const {

@@ -6,6 +6,7 @@
 // the frames it sent before have been read.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -24,8 +25,16 @@ public:
     Received receive(int timeoutMs, std::span<const uint8_t>& frame) override;
     bool reserveBuffer(size_t bytes) override;
 
+    // Puts a frame in the queue as if anyone on the camera's segment had
+    // sent it (a stray or forged frame).
+    void inject(std::span<const uint8_t> frame);
     // Frames dropped because the queue was full.
     uint64_t dropped() const;
+    // Frames waiting to be read.
+    size_t waiting() const;
+    // Calls of receive that began while another thread was inside receive:
+    // the driver lets one thread receive at a time.
+    uint64_t overlappingReceives() const { return overlapping_.load(); }
     const std::shared_ptr<CameraModel>& camera() const { return camera_; }
 
 private:
@@ -40,6 +49,8 @@ private:
     size_t queuedBytes_ = 0;
     size_t capacity_ = 2u << 20;  // the capture library's default
     uint64_t dropped_ = 0;
+    std::atomic<int> receiving_{0};
+    std::atomic<uint64_t> overlapping_{0};
 };
 
 }  // namespace camsim

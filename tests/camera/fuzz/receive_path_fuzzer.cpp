@@ -1,9 +1,15 @@
 // libFuzzer target: arbitrary frames from the wire into the receive path.
 //
-// Input: a camera and its settings in the first five bytes, then frames, each
-// a 2-byte length and its bytes. Every frame goes through classification,
-// reply recognition and putting in place (with conversion and queueing when
-// an image completes), and through the simulated camera's request parsing.
+// Input: a camera and its settings in the first five bytes, then frames,
+// each a 2-byte length, a time step and its bytes. Time runs on by the step
+// (up to about 2 s), and the frame watchdog is checked before each frame as
+// the receive thread does, so stream status frames, images cut short and
+// quiet cameras meet it in both modes. Every frame goes through
+// classification, reply recognition and putting in place (with conversion
+// and queueing when an image completes), and through the simulated camera's
+// request parsing. A step with its top bit set makes the frame a stream
+// status frame with the frame's first two bytes as its code.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -65,15 +71,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     camsim::CameraModel model(*camsim::findModel(camera.model));
     Discard replies;
-    const auto now = ostrel::SteadyClock::now();
+    auto now = ostrel::SteadyClock::now();
+    d.stream.watchdogArmed = false;
     size_t at = 5;
-    while (at + 2 <= size) {
-        const size_t length = std::min<size_t>(static_cast<size_t>(data[at] << 8 | data[at + 1]) % 1200,
-                                               size - at - 2);
-        at += 2;
+    while (at + 3 <= size) {
+        const uint8_t step = data[at + 2];
+        const size_t length = std::min<size_t>(
+            static_cast<size_t>(data[at] << 8 | data[at + 1]) % 1200, size - at - 3);
+        at += 3;
         // A copy of exactly the frame's bytes, so reading past it is caught.
         std::vector<uint8_t> frame(data + at, data + at + length);
         at += length;
+        if (step & 0x80) {
+            const uint16_t code =
+                frame.size() >= 2 ? static_cast<uint16_t>(frame[0] << 8 | frame[1]) : 2;
+            frame = ostrel::wire::streamStatus({}, code);
+        }
+        now += std::chrono::milliseconds((step & 0x7F) * 16);
+        if (ostrel::frameWatchdogEndsStream(d, now)) {
+            // The receive thread would end here; a later start begins anew.
+            ostrel::allocateStreamBuffers(d);
+        }
         ostrel::handleStreamFrame(d, frame, now);
         readReplies(frame);
         model.handleRequest(frame, now, replies);
