@@ -132,6 +132,20 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    // Without a display a script still runs, off screen; the window cannot.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        bool scripted = false;
+        for (int i = 1; i < argc; ++i) {
+            const std::string a = argv[i];
+            scripted = scripted || a == "--script" || a.rfind("--script=", 0) == 0;
+        }
+        if (!scripted) {
+            std::cerr << "ostrelctl-host: no display (set DISPLAY, or QT_QPA_PLATFORM=offscreen)\n";
+            return 1;
+        }
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("ostrelctl-host");
     QCommandLineParser parser;

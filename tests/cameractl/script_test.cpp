@@ -63,12 +63,11 @@ HostRun runHost(const fs::path& script, const fs::path& workDir) {
         asan = std::string(given) + ":" + asan;
     }
     std::ostringstream command;
-    command << "cd " << quoted(workDir.string()) << " && env -u DISPLAY -u WAYLAND_DISPLAY"
+    command << "cd " << quoted(workDir.string())
+            << " && env -u DISPLAY -u WAYLAND_DISPLAY -u OSTREL_SIMULATED_CAMERA"
             << " QT_QPA_PLATFORM=offscreen LD_PRELOAD=" << quoted(OSTRELCTL_NO_ADAPTERS)
             << " ASAN_OPTIONS=" << quoted(asan);
-    if (camera.empty() || camera == "none") {
-        command << " -u OSTREL_SIMULATED_CAMERA";
-    } else {
+    if (!camera.empty() && camera != "none") {
         command << " OSTREL_SIMULATED_CAMERA=" << quoted(camera);
     }
     command << ' ' << quoted(OSTRELCTL_HOST) << " --script " << quoted(script.string());
