@@ -436,25 +436,15 @@ void ControlPage::applyBlackLevel(int value) {
 }
 
 void ControlPage::applyGain(QSlider* slider, int value) {
-    TQ_GainInfo gain{};
-    if (driver_.getGainInfo(&gain, device_) != TQ_SUCCESS) {
-        return;
+    // The five gains as the page shows them: G stands for both greens.
+    for (const SliderField* pair : {&gainGlobal_, &gainGreen_, &gainRed_, &gainBlue_}) {
+        if (pair->slider == slider) {
+            pair->field->setText(QString::number(value));
+        }
     }
-    int values[5] = {gain.values[0], gain.values[1], gain.values[2], gain.values[3],
-                     gain.values[4]};
-    if (slider == gainGlobal_.slider) {
-        values[0] = value;
-        gainGlobal_.field->setText(QString::number(value));
-    } else if (slider == gainGreen_.slider) {
-        values[1] = values[2] = value;
-        gainGreen_.field->setText(QString::number(value));
-    } else if (slider == gainRed_.slider) {
-        values[3] = value;
-        gainRed_.field->setText(QString::number(value));
-    } else {
-        values[4] = value;
-        gainBlue_.field->setText(QString::number(value));
-    }
+    const int green = gainGreen_.slider->value();
+    const int values[5] = {gainGlobal_.slider->value(), green, green, gainRed_.slider->value(),
+                           gainBlue_.slider->value()};
     check(driver_.setGainValue(values, device_));
 }
 

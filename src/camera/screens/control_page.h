@@ -23,6 +23,8 @@ class QSlider;
 namespace ostrel::pages {
 
 class ControlPage : public QDialog {
+    Q_OBJECT
+
 public:
     ControlPage(const PageDriver& driver, int device);
 
@@ -30,7 +32,7 @@ public:
     // Shows what the driver holds now.
     void refresh();
     // What a moved slider does; a slider the page does not know is reported.
-    void sliderChanged(QObject* slider, int value);
+    Q_INVOKABLE void sliderChanged(QObject* slider, int value);
     // The exposure is timed by the camera's controller ("Snap 3" on a K6).
     bool controllerTimed() const { return controllerTimed_; }
 

@@ -20,12 +20,12 @@ QString hexText(uint32_t value) { return QString::number(value, 16); }
 }  // namespace
 
 RegisterPage::RegisterPage(const PageDriver& driver, int device)
-    : driver_(driver), device_(device) {
+    : driver_(driver), device_(device), form_(driver.registerForm(device)) {
     setWindowTitle("Read / Write");
     setObjectName("registerPage");
     // The single-entry form numbers registers up to 0xFF; the 16-bit forms
     // take whole addresses.
-    const bool singleEntry = driver_.registerForm(device_) == RegisterForm::SingleEntry;
+    const bool singleEntry = form_ == RegisterForm::SingleEntry;
     const int registerDigits = singleEntry ? 3 : 9;
 
     auto* registerLabel = new QLabel;

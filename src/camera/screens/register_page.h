@@ -19,8 +19,7 @@ public:
     // Shown: the receive thread keeps register replies for the page.
     void present();
 
-    QLineEdit* registerField() const { return register_; }
-    QLineEdit* valueField() const { return value_; }
+    RegisterForm form() const { return form_; }
 
 protected:
     void hideEvent(QHideEvent* event) override;
@@ -33,6 +32,7 @@ private:
 
     const PageDriver& driver_;
     const int device_;
+    const RegisterForm form_;
     Bilingual texts_;
     QLineEdit* register_;
     QLineEdit* value_;
