@@ -75,26 +75,17 @@ pages::RegisterForm pageRegisterForm(int device) {
     return pages::RegisterForm::SingleEntry;
 }
 
-uint32_t pageReadRegister(uint32_t address, uint32_t* value, int* answered, int device) {
-    Device* d = openDevice(device);
-    if (d == nullptr || value == nullptr || answered == nullptr) {
-        return TQ_E_DEVICE_NOT_OPEN;
-    }
-    *answered = 0;
-    if (receiverReads(*d)) {
-        d->stream.registerReplyValue = kNoRegisterReply;
-        return sendRegisterAccess(*d, address, 0, false) == 0 ? TQ_SUCCESS : TQ_E_FAILED;
-    }
-    // Nobody reads the device's frames: wait for the reply here, or it would
-    // never be seen.
-    d->transport->discardWaiting();
+// Sends the read and waits for its reply on the caller's thread; nobody else
+// may read the device's frames meanwhile.
+uint32_t readRegisterNow(Device& d, uint32_t address, uint32_t* value) {
+    d.transport->discardWaiting();
     const auto sentAt = SteadyClock::now();
-    if (sendRegisterAccess(*d, address, 0, false) != 0) {
+    if (sendRegisterAccess(d, address, 0, false) != 0) {
         return TQ_E_FAILED;
     }
-    const bool wide = byteWide(*d);
-    const auto reply = awaitReply(*d, wire::FrameKind::SensorReply, wide ? 26 : 22, sentAt,
-                                  kReplyLimitMs);
+    const bool wide = byteWide(d);
+    const auto reply =
+        awaitReply(d, wire::FrameKind::SensorReply, wide ? 26 : 22, sentAt, kReplyLimitMs);
     if (!reply) {
         return TQ_E_NO_REPLY;
     }
@@ -103,8 +94,31 @@ uint32_t pageReadRegister(uint32_t address, uint32_t* value, int* answered, int 
         return TQ_E_NO_REPLY;
     }
     *value = *v;
-    *answered = 1;
     return TQ_SUCCESS;
+}
+
+uint32_t pageReadRegister(uint32_t address, uint32_t* value, int* answered, int device) {
+    Device* d = openDevice(device);
+    if (d == nullptr || value == nullptr || answered == nullptr || !d->transport) {
+        return TQ_E_DEVICE_NOT_OPEN;
+    }
+    *answered = 0;
+    if (receiverReads(*d) && byteWide(*d)) {
+        d->stream.registerReplyValue = kNoRegisterReply;
+        return sendRegisterAccess(*d, address, 0, false) == 0 ? TQ_SUCCESS : TQ_E_FAILED;
+    }
+    // The receive thread reads a reply in the byte-wide layout only: the
+    // other forms would show a wrong value or none. For them a streaming
+    // device pauses for the read.
+    uint32_t status = TQ_E_FAILED;
+    if (receiverReads(*d)) {
+        StreamPause pause(*d, device);
+        status = readRegisterNow(*d, address, value);
+    } else {
+        status = readRegisterNow(*d, address, value);
+    }
+    *answered = status == TQ_SUCCESS ? 1 : 0;
+    return status;
 }
 
 uint32_t pageWriteRegister(uint32_t address, uint32_t value, int device) {

@@ -69,9 +69,10 @@ struct PageDriver {
     // Seconds per sensor row; not above 0 when the sensor's row time is unknown.
     double (*rowTimeSeconds)(int device) = nullptr;
     RegisterForm (*registerForm)(int device) = nullptr;
-    // Sends a read of one sensor register. While the receive thread runs the
-    // reply comes through it (see takeRegisterReply) and *answered is 0;
-    // otherwise the call waits for the reply itself: *answered is 1 and
+    // Sends a read of one sensor register. On a byte-wide sensor whose
+    // receive thread runs, the reply comes through that thread (see
+    // takeRegisterReply) and *answered is 0. Otherwise the call waits for the
+    // reply itself (a streaming device pauses for it): *answered is 1 and
     // *value holds it, or the call answers TQ_E_NO_REPLY.
     uint32_t (*readRegister)(uint32_t address, uint32_t* value, int* answered,
                              int device) = nullptr;

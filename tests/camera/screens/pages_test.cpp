@@ -271,16 +271,30 @@ TEST_F(PagesTest, RegisterPageShowsTheReplyOfTheReceiveThread) {
     EXPECT_EQ(deviceAt(device_)->registerDisplay.load(), 0);
 }
 
-TEST_F(PagesTest, RegisterPageReadsItselfWhenNothingStreams) {
+// The single-entry form: the page waits for the reply itself, pausing a
+// running stream for it (the receive thread reads the byte-wide layout only).
+TEST_F(PagesTest, RegisterPageReadsTheSingleEntryFormItself) {
     openAndInit("K2M");
     ASSERT_EQ(TQ_ShowRWPage(device_), TQ_SUCCESS);
     QDialog* page = registerPage();
     ASSERT_NE(page, nullptr);
     auto* address = child<QLineEdit>(page, "registerField");
+    auto* value = child<QLineEdit>(page, "valueField");
     EXPECT_EQ(address->maxLength(), 3);
     address->setText("0");
     child<QPushButton>(page, "readButton")->click();
-    EXPECT_EQ(child<QLineEdit>(page, "valueField")->text(), "8431");
+    EXPECT_EQ(value->text(), "8431");
+
+    startCapture();
+    ASSERT_TRUE(FrameRecorder::instance().waitForImages(1));
+    const int gains[5] = {5, 5, 5, 5, 5};
+    ASSERT_EQ(TQ_SetGainValue(gains, device_), TQ_SUCCESS);
+    address->setText("35");
+    child<QPushButton>(page, "readButton")->click();
+    EXPECT_EQ(value->text(), QString::number(camera_->sensorRegister(0x35), 16));
+    EXPECT_EQ(value->text(), "54");  // gain 5 on this sensor: (4 x 5) OR 0x40
+    FrameRecorder::instance().clear();
+    EXPECT_TRUE(FrameRecorder::instance().waitForImages(2));
     page->hide();
 }
 
