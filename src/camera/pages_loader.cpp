@@ -34,7 +34,9 @@ Device* openDevice(int device) {
     return d != nullptr && d->open.load() != 0 ? d : nullptr;
 }
 
-bool byteWide(const Device& d) { return isK4C(d.model) || d.sensorId == kSensor2C01; }
+bool byteWide(const Device& d) {
+    return isK4C(d.model) || d.sensorId == kSensor2C01;
+}
 
 // The receive thread reads the device's frames now, so a reply goes to it.
 bool receiverReads(const Device& d) {
@@ -155,7 +157,7 @@ uint32_t pageWriteController(uint32_t address, uint32_t value, int device) {
         return TQ_E_DEVICE_NOT_OPEN;
     }
     return writeController(*d, static_cast<uint16_t>(address), value) == 0 ? TQ_SUCCESS
-                                                                            : TQ_E_FAILED;
+                                                                           : TQ_E_FAILED;
 }
 
 uint32_t pageRestoreDefaults(int device) {
@@ -292,7 +294,9 @@ OSTREL_API uint32_t TQ_ShowControlPage(int device) {
     return showPage(pages::Page::ControlSnapshot, device);
 }
 
-OSTREL_API uint32_t TQ_ShowRWPage(int device) { return showPage(pages::Page::Registers, device); }
+OSTREL_API uint32_t TQ_ShowRWPage(int device) {
+    return showPage(pages::Page::Registers, device);
+}
 
 OSTREL_API uint32_t TQ_ShowSnapshotPage(int device) {
     return showPage(pages::Page::ControlSnapshot, device);

@@ -53,7 +53,9 @@ constexpr auto kCallbacks = callbacks(std::make_integer_sequence<int, kMaxContro
 
 }  // namespace
 
-bool validIndex(int index) { return index >= 0 && index < kMaxControls; }
+bool validIndex(int index) {
+    return index >= 0 && index < kMaxControls;
+}
 
 void serveIndex(int index, OstrelCtl* control) {
     if (!validIndex(index)) {

@@ -152,8 +152,8 @@ int main(int argc, char** argv) {
     parser.setApplicationDescription("Host of one OstrelCtl camera control.");
     parser.addHelpOption();
     parser.addOption({"script", "Runs the method calls of FILE, one per line.", "FILE"});
-    parser.addOption({"select", "Scripts: answers \"Select Device\" with the line holding TEXT.",
-                      "TEXT"});
+    parser.addOption(
+        {"select", "Scripts: answers \"Select Device\" with the line holding TEXT.", "TEXT"});
     parser.addOption({"device", "Opens and starts device N (0 to 9).", "N"});
     parser.addOption({"interface", "Prints the dispatch interface as a Markdown table."});
     if (!parser.parse(QCoreApplication::arguments())) {
@@ -180,7 +180,8 @@ int main(int argc, char** argv) {
             std::cerr << "ostrelctl-host: --device takes a number\n";
             return 2;
         }
-        QTimer::singleShot(0, &window, [&window, device] { window.control()->TQGetDevice(device); });
+        QTimer::singleShot(0, &window,
+                           [&window, device] { window.control()->TQGetDevice(device); });
     }
     return QApplication::exec();
 }

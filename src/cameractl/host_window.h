@@ -10,11 +10,11 @@ namespace ostrelctl {
 class OstrelCtl;
 
 class HostWindow : public QMainWindow {
-public:
+  public:
     HostWindow();
     OstrelCtl* control() const { return control_; }
 
-private:
+  private:
     void showFrameRate();
 
     OstrelCtl* control_;

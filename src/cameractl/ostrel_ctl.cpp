@@ -20,7 +20,9 @@ namespace {
 
 constexpr int32_t kBadArgument = -7;
 
-bool ok(uint32_t status) { return status == TQ_SUCCESS; }
+bool ok(uint32_t status) {
+    return status == TQ_SUCCESS;
+}
 
 DeviceChooser& chooser() {
     static DeviceChooser c;
@@ -113,7 +115,9 @@ OstrelCtl::~OstrelCtl() {
     freeBuffer();
 }
 
-void OstrelCtl::setDeviceChooser(DeviceChooser c) { chooser() = std::move(c); }
+void OstrelCtl::setDeviceChooser(DeviceChooser c) {
+    chooser() = std::move(c);
+}
 
 int OstrelCtl::device() const {
     if (deviceIndex_ >= 0) {
@@ -338,9 +342,9 @@ void OstrelCtl::startDeviceZero(bool goOnAfterStopFailure) {
     if (!ok(started)) {
         if (goOnAfterStopFailure) {
             const QString text = fromGbk(TQ_GetErrorString(started));
-            showMessage({text.isEmpty() ? QString("Device Start Fail!") : text, "Error",
-                         BoxIcon::Error},
-                        this);
+            showMessage(
+                {text.isEmpty() ? QString("Device Start Fail!") : text, "Error", BoxIcon::Error},
+                this);
         } else {
             fail("Device Start Fail!", -2);
         }
@@ -350,9 +354,13 @@ void OstrelCtl::startDeviceZero(bool goOnAfterStopFailure) {
     runState_ = kRunning;
 }
 
-void OstrelCtl::TQGetDevice0() { startDeviceZero(false); }
+void OstrelCtl::TQGetDevice0() {
+    startDeviceZero(false);
+}
 
-void OstrelCtl::TQOpenDevice0() { startDeviceZero(true); }
+void OstrelCtl::TQOpenDevice0() {
+    startDeviceZero(true);
+}
 
 uintptr_t OstrelCtl::TQGetOutFrameBuffer(int32_t* pWidth, int32_t* pHeight, int32_t* pBufferSize) {
     uint32_t size = 0;
@@ -559,8 +567,8 @@ int32_t OstrelCtl::TQGetGainInfo(TQ_GainInfo* psGain) {
 }
 
 int32_t OstrelCtl::TQSetGainInfo(const TQ_GainInfo* s) {
-    if (s == nullptr || !ok(TQ_SetGainInfo(s->enable, s->autoMode, s->rangeMaximum,
-                                           s->rangeMinimum, s->values, device()))) {
+    if (s == nullptr || !ok(TQ_SetGainInfo(s->enable, s->autoMode, s->rangeMaximum, s->rangeMinimum,
+                                           s->values, device()))) {
         return fail("Set Gain Info Error!", -16, false);
     }
     return kSuccess;
@@ -690,9 +698,9 @@ int32_t OstrelCtl::TQAllocation(int32_t nWidth, int32_t nHeight) {
         return fail("Getting Image Channels Fail!", -15);
     }
     freeBuffer();
-    buffer_ = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(nWidth) *
-                                                      static_cast<size_t>(channels) *
-                                                      static_cast<size_t>(nHeight)));
+    buffer_ = static_cast<unsigned char*>(
+        std::malloc(static_cast<size_t>(nWidth) * static_cast<size_t>(channels) *
+                    static_cast<size_t>(nHeight)));
     return kSuccess;
 }
 
@@ -734,7 +742,8 @@ void OstrelCtl::takeFrame(const TQ_FrameInfo& frame) {
         }
         updatePending_ = true;
     }
-    QMetaObject::invokeMethod(this, [this] { showIncoming(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { showIncoming(); }, Qt::QueuedConnection);
 }
 
 void OstrelCtl::showIncoming() {

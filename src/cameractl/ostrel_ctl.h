@@ -39,7 +39,7 @@ struct OstrelCtl_PreSnap_State_i {
 using DeviceChooser = std::function<void(SelectDeviceDialog&)>;
 
 class OSTRELCTL_API OstrelCtl : public QAbstractScrollArea {
-public:
+  public:
     explicit OstrelCtl(QWidget* parent = nullptr);
     ~OstrelCtl() override;
 
@@ -113,11 +113,11 @@ public:
     // it and hands it to the window's thread.
     void takeFrame(const TQ_FrameInfo& frame);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     // The device the methods act on: the chosen one, else device 0 when it
     // was started by TQGetDevice0 or TQOpenDevice0.
     int device() const;

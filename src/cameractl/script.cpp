@@ -110,7 +110,8 @@ std::optional<std::vector<ScriptCall>> parseScript(const std::string& text, Scri
         }
         if (head[0] == '#') {
             int64_t id = 0;
-            if (!parseInteger(head.substr(1), &id) || (call.method = findMethod(static_cast<int>(id))) == nullptr) {
+            if (!parseInteger(head.substr(1), &id) ||
+                (call.method = findMethod(static_cast<int>(id))) == nullptr) {
                 return failed("no method has the id '" + head.substr(1) + "'");
             }
         } else if ((call.method = findMethod(head)) == nullptr) {
@@ -128,11 +129,11 @@ std::optional<std::vector<ScriptCall>> parseScript(const std::string& text, Scri
                         return failed(name + " needs " + spec.name);
                     }
                     const std::string& w = words[next++];
-                    const bool parsed = spec.kind == ArgKind::Integer ? parseInteger(w, &arg.number)
-                                                                      : parseBoolean(w, &arg.number);
+                    const bool parsed = spec.kind == ArgKind::Integer
+                                            ? parseInteger(w, &arg.number)
+                                            : parseBoolean(w, &arg.number);
                     if (!parsed) {
-                        return failed(std::string(spec.name) + " of " + name +
-                                      " is not a 32-bit " +
+                        return failed(std::string(spec.name) + " of " + name + " is not a 32-bit " +
                                       (spec.kind == ArgKind::Integer ? "integer" : "boolean") +
                                       ": '" + w + "'");
                     }

@@ -12,7 +12,7 @@ class QPushButton;
 namespace ostrelctl {
 
 class OSTRELCTL_API SelectDeviceDialog : public QDialog {
-public:
+  public:
     SelectDeviceDialog(const QStringList& descriptions, int current, QWidget* parent = nullptr);
 
     // The line chosen with OK (its position is the device index).
@@ -23,7 +23,7 @@ public:
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
 
-private:
+  private:
     void ok();
 
     QListWidget* list_;

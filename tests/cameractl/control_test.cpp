@@ -27,7 +27,7 @@ namespace ostrelctl {
 namespace {
 
 class QtEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -39,7 +39,7 @@ public:
     }
     void TearDown() override { delete app_; }
 
-private:
+  private:
     QApplication* app_ = nullptr;
 };
 
@@ -47,7 +47,7 @@ private:
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 class ControlTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setMessageSink([this](const ControlMessage& m) { messages_.push_back(m); });
     }
@@ -71,8 +71,7 @@ TEST_F(ControlTest, ShowsLiveVideoOfTheSimulatedCamera) {
     // A colour camera: 24-bit pixels, the whole image reachable by scrolling.
     EXPECT_EQ(control.imageSize(), QSize(2592, 1944));
     EXPECT_EQ(control.shownImage().format(), QImage::Format_BGR888);
-    EXPECT_EQ(control.horizontalScrollBar()->maximum(),
-              2592 - control.viewport()->width());
+    EXPECT_EQ(control.horizontalScrollBar()->maximum(), 2592 - control.viewport()->width());
     EXPECT_EQ(control.verticalScrollBar()->maximum(), 1944 - control.viewport()->height());
 
     // With the no-display flag the callback draws nothing.
@@ -212,9 +211,9 @@ TEST_F(ControlTest, EveryFailureShowsTheBoxStyleOfItsMethod) {
     }
     // Every call the driver refuses shows its box; the others refused without
     // one (-7, -26, -1; TQAllocation 0 0) or cannot fail (the settings file, the three Get...Info).
-    for (int id : {1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 19, 20, 21, 25, 26, 27,
-                   31, 32, 33, 35, 36, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 51,
-                   54}) {
+    for (int id :
+         {1,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 19, 20, 21, 25, 26,
+          27, 31, 32, 33, 35, 36, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 51, 54}) {
         EXPECT_TRUE(boxed.count(id) == 1) << "no box for id " << id;
     }
 }

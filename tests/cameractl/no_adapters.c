@@ -10,4 +10,6 @@ int pcap_findalldevs(pcap_if_t** devices, char* errbuf) {
     return 0;
 }
 
-void pcap_freealldevs(pcap_if_t* devices) { (void)devices; }
+void pcap_freealldevs(pcap_if_t* devices) {
+    (void)devices;
+}

@@ -124,7 +124,7 @@ bool matches(const std::string& expected, const std::string& actual) {
 }
 
 class ScriptScenario : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         workDir_ = fs::temp_directory_path() /
                    ("ostrelctl-script-" + std::to_string(::getpid()) + "-" +
@@ -156,7 +156,9 @@ protected:
     fs::path workDir_;
 };
 
-TEST_F(ScriptScenario, EveryMethodFailsWithoutACamera) { expectScenario("no_camera"); }
+TEST_F(ScriptScenario, EveryMethodFailsWithoutACamera) {
+    expectScenario("no_camera");
+}
 
 TEST_F(ScriptScenario, EveryMethodOnAMonoCamera) {
     expectScenario("camera");

@@ -22,7 +22,7 @@ inline constexpr const char* kLanguageButton = "English/中文";
 
 // Remembers which widget shows which wording and sets them all at once.
 class Bilingual {
-public:
+  public:
     void add(QLabel* label, Wording w);
     void add(QAbstractButton* button, Wording w);
     void add(QGroupBox* box, Wording w);
@@ -32,7 +32,7 @@ public:
     void toggle() { setChinese(!chinese_); }
     QString text(Wording w) const;
 
-private:
+  private:
     struct Entry {
         std::function<void(const QString&)> set;
         Wording wording;

@@ -77,8 +77,7 @@ ControlPage::ControlPage(const PageDriver& driver, int device) : driver_(driver)
     texts_.add(save, {"Save Param", "保存参数"});
     texts_.add(exit, {"Exit", "退出"});
     connect(defaults, &QPushButton::clicked, this, [this] { restoreDefaults(); });
-    connect(save, &QPushButton::clicked, this,
-            [this] { driver_.saveParaToIniFile(device_); });
+    connect(save, &QPushButton::clicked, this, [this] { driver_.saveParaToIniFile(device_); });
     connect(language, &QPushButton::clicked, this, [this] { switchLanguage(); });
     connect(exit, &QPushButton::clicked, this, [this] { accept(); });
 
@@ -274,9 +273,8 @@ QGroupBox* ControlPage::buildSnapshotGroup() {
     connect(triggerMode_, &QComboBox::activated, this, [this](int i) { applyTriggerMode(i); });
     connect(swTrigger, &QPushButton::clicked, this,
             [this] { check(driver_.snapSWTrigger(device_)); });
-    connect(debounce_, &QLineEdit::editingFinished, this, [this] {
-        check(driver_.setSnapDebounceTime(intField(debounce_, 0), device_));
-    });
+    connect(debounce_, &QLineEdit::editingFinished, this,
+            [this] { check(driver_.setSnapDebounceTime(intField(debounce_, 0), device_)); });
     connect(set, &QPushButton::clicked, this, [this] { applyTrigger(); });
     connect(ioIn_, &QComboBox::activated, this, [this] { applyIoMode(); });
     connect(ioOut_, &QComboBox::activated, this, [this] { applyIoMode(); });
@@ -394,8 +392,8 @@ void ControlPage::sliderChanged(QObject* slider, int value) {
 }
 
 void ControlPage::fieldEdited(const SliderField& pair) {
-    const int value = std::clamp(intField(pair.field, pair.slider->value()),
-                                 pair.slider->minimum(), pair.slider->maximum());
+    const int value = std::clamp(intField(pair.field, pair.slider->value()), pair.slider->minimum(),
+                                 pair.slider->maximum());
     pair.field->setText(QString::number(value));
     if (value != pair.slider->value()) {
         pair.slider->setValue(value);  // drives the export through the slider
@@ -470,8 +468,8 @@ void ControlPage::applyExposureTime() {
         return;
     }
     const double wanted = std::floor(time * 1e-6 / rowTime);
-    const int asRows = static_cast<int>(std::clamp<double>(wanted, exposure_.slider->minimum(),
-                                                           exposure_.slider->maximum()));
+    const int asRows = static_cast<int>(
+        std::clamp<double>(wanted, exposure_.slider->minimum(), exposure_.slider->maximum()));
     refreshing_ = true;
     showValue(exposure_, asRows);
     refreshing_ = false;

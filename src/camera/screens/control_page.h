@@ -25,7 +25,7 @@ namespace ostrel::pages {
 class ControlPage : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     ControlPage(const PageDriver& driver, int device);
 
     const PageProfile& profile() const { return profile_; }
@@ -36,7 +36,7 @@ public:
     // The exposure is timed by the camera's controller ("Snap 3" on a K6).
     bool controllerTimed() const { return controllerTimed_; }
 
-private:
+  private:
     struct SliderField {
         QSlider* slider = nullptr;
         QLineEdit* field = nullptr;

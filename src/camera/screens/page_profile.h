@@ -11,12 +11,12 @@ namespace ostrel::pages {
 
 struct PageProfile {
     int modelCode = 0;
-    const char* model = "";        // the model string of the code ("K4C or other" for 0)
-    QStringList resolutions;       // entries of the resolution list
-    bool colour = false;           // "Color" can be switched
-    bool gamma = false;            // "Gamma" can be switched
-    bool blackLevel = true;        // the black level group is adjustable
-    bool colourGains = false;      // the G, R and B gains (else only the global gain)
+    const char* model = "";             // the model string of the code ("K4C or other" for 0)
+    QStringList resolutions;            // entries of the resolution list
+    bool colour = false;                // "Color" can be switched
+    bool gamma = false;                 // "Gamma" can be switched
+    bool blackLevel = true;             // the black level group is adjustable
+    bool colourGains = false;           // the G, R and B gains (else only the global gain)
     bool controllerTimedSnap3 = false;  // "Snap 3" hands the exposure to the controller
 };
 

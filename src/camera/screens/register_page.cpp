@@ -15,7 +15,9 @@ namespace {
 
 constexpr int kReplyPollMs = 20;
 
-QString hexText(uint32_t value) { return QString::number(value, 16); }
+QString hexText(uint32_t value) {
+    return QString::number(value, 16);
+}
 
 }  // namespace
 

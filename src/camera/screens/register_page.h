@@ -13,7 +13,7 @@ class QTimer;
 namespace ostrel::pages {
 
 class RegisterPage : public QDialog {
-public:
+  public:
     RegisterPage(const PageDriver& driver, int device);
 
     // Shown: the receive thread keeps register replies for the page.
@@ -21,10 +21,10 @@ public:
 
     RegisterForm form() const { return form_; }
 
-protected:
+  protected:
     void hideEvent(QHideEvent* event) override;
 
-private:
+  private:
     void read();
     void write();
     void takeReply();

@@ -23,7 +23,7 @@ namespace ostrel::testing {
 namespace {
 
 class QtEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -36,7 +36,7 @@ public:
     }
     void TearDown() override { delete app_; }
 
-private:
+  private:
     QApplication* app_ = nullptr;
 };
 
@@ -63,7 +63,7 @@ void enter(QLineEdit* field, const QString& text) {
 }
 
 class PagesTest : public SimulatedCameraTest {
-protected:
+  protected:
     // Runs `work` on the modal page once it shows, then shows the control
     // page of the device; answers what the export answered.
     uint32_t withControlPage(const std::function<void(QDialog*)>& work) {
@@ -187,7 +187,8 @@ TEST_F(PagesTest, ControlPageDrivesTheExports) {
         for (QGroupBox* g : page->findChildren<QGroupBox*>()) {
             titles << g->title();
         }
-        EXPECT_TRUE(titles.contains(QString::fromUtf8("增益控制"))) << titles.join(",").toStdString();
+        EXPECT_TRUE(titles.contains(QString::fromUtf8("增益控制")))
+            << titles.join(",").toStdString();
         EXPECT_TRUE(titles.contains(QString::fromUtf8("黑电平控制")));
         child<QPushButton>(page, "languageButton")->click();
         EXPECT_EQ(child<QPushButton>(page, "defaultButton")->text(), "Default");
@@ -306,10 +307,10 @@ TEST_F(PagesTest, EveryModelOpensItsOwnPage) {
         bool blackLevel;
     };
     const Expect models[] = {
-        {"K1M", "752x480", false, true},    {"K1C", "752x480", true, true},
-        {"K2M", "1280X1024", false, true},  {"K5C", "2048x1536", true, true},
-        {"K6C", "2592x1944", true, false},  {"K6M", "2592x1944", false, false},
-        {"K3M", "1280X1024", false, true},  {"K3C", "1280X1024", true, true},
+        {"K1M", "752x480", false, true},   {"K1C", "752x480", true, true},
+        {"K2M", "1280X1024", false, true}, {"K5C", "2048x1536", true, true},
+        {"K6C", "2592x1944", true, false}, {"K6M", "2592x1944", false, false},
+        {"K3M", "1280X1024", false, true}, {"K3C", "1280X1024", true, true},
         {"K4C", "3664x2748", true, true},
     };
     for (const Expect& e : models) {
@@ -323,8 +324,8 @@ TEST_F(PagesTest, EveryModelOpensItsOwnPage) {
             EXPECT_EQ(list->itemText(0), e.largest);
             EXPECT_EQ(list->currentText(), e.largest);  // it starts at its largest image
             for (int i = 0; i < list->count(); ++i) {
-                const QStringList wh = list->itemText(i).split(QChar('x'), Qt::KeepEmptyParts,
-                                                               Qt::CaseInsensitive);
+                const QStringList wh =
+                    list->itemText(i).split(QChar('x'), Qt::KeepEmptyParts, Qt::CaseInsensitive);
                 EXPECT_LE(wh[0].toInt(), maxWidth);
             }
             EXPECT_EQ(child<QCheckBox>(page, "colorCheck")->isEnabled(), e.colour);
@@ -372,8 +373,7 @@ TEST_F(PagesTest, AnUnknownSliderIsReported) {
     boxes.start();
     withControlPage([&](QDialog* page) {
         QSlider stranger;
-        QMetaObject::invokeMethod(page, "sliderChanged", Q_ARG(QObject*, &stranger),
-                                  Q_ARG(int, 5));
+        QMetaObject::invokeMethod(page, "sliderChanged", Q_ARG(QObject*, &stranger), Q_ARG(int, 5));
     });
     EXPECT_EQ(shown, "Error: Slider handle is invalid!");
 }
