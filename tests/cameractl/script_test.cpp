@@ -162,10 +162,19 @@ TEST_F(ScriptScenario, EveryMethodFailsWithoutACamera) {
 
 TEST_F(ScriptScenario, EveryMethodOnAMonoCamera) {
     expectScenario("camera");
-    // The saved image is an 8-bit BMP of the whole 1280 x 1024 frame.
+    // The saved image is an 8-bit BMP of the whole 1280 x 1024 frame, its
+    // rows bottom-up as the format has them: the pattern's black number cell
+    // in the top left corner is in the file's last row.
     const fs::path bmp = workDir_ / "frame.bmp";
     ASSERT_TRUE(fs::exists(bmp));
-    EXPECT_EQ(fs::file_size(bmp), 1078u + 1280u * 1024u);
+    ASSERT_EQ(fs::file_size(bmp), 1078u + 1280u * 1024u);
+    std::ifstream in(bmp, std::ios::binary);
+    std::vector<unsigned char> file((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
+    const size_t bottomLeft = 1078;
+    const size_t topLeft = 1078 + 1280u * 1023u;
+    EXPECT_GT(file[bottomLeft], 100) << "bottom row: the white bar";
+    EXPECT_LT(file[topLeft], 30) << "top row: the black number cell";
     EXPECT_FALSE(fs::exists(workDir_ / "frame.BMP"));
 }
 
