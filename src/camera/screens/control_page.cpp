@@ -76,6 +76,7 @@ ControlPage::ControlPage(const PageDriver& driver, int device) : driver_(driver)
     texts_.add(defaults, {"Default", "默认值"});
     texts_.add(save, {"Save Param", "保存参数"});
     texts_.add(exit, {"Exit", "退出"});
+    defaults->setEnabled(profile_.defaults);
     connect(defaults, &QPushButton::clicked, this, [this] { restoreDefaults(); });
     connect(save, &QPushButton::clicked, this, [this] { driver_.saveParaToIniFile(device_); });
     connect(language, &QPushButton::clicked, this, [this] { switchLanguage(); });

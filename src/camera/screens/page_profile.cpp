@@ -13,23 +13,24 @@ struct ModelTraits {
     bool gamma;
     bool blackLevel;
     bool controllerTimedSnap3;
+    bool defaults;
 };
 
 // Indexed by model code. The K3 models convert without gamma; the K6 sensor
 // has no black level of its own to set; a K6 in "Snap 3" lets its controller
-// time the exposure.
+// time the exposure; the K2, K5 and K6 sensors have a default register set.
 constexpr std::array<ModelTraits, 11> kModels = {{
-    {"K4C", true, true, true, false},    // 0: K4C or unknown
-    {"K1C", true, true, true, false},    // 1
-    {"K1M", false, false, true, false},  // 2
-    {"K2C", true, true, true, false},    // 3
-    {"K2M", false, false, true, false},  // 4
-    {"K5C", true, true, true, false},    // 5
-    {"K5M", false, false, true, false},  // 6
-    {"K6C", true, true, false, true},    // 7
-    {"K6M", false, false, false, true},  // 8
-    {"K3C", true, false, true, false},   // 9
-    {"K3M", false, false, true, false},  // 10
+    {"K4C", true, true, true, false, false},    // 0: K4C or unknown
+    {"K1C", true, true, true, false, false},    // 1
+    {"K1M", false, false, true, false, false},  // 2
+    {"K2C", true, true, true, false, true},     // 3
+    {"K2M", false, false, true, false, true},   // 4
+    {"K5C", true, true, true, false, true},     // 5
+    {"K5M", false, false, true, false, true},   // 6
+    {"K6C", true, true, false, true, true},     // 7
+    {"K6M", false, false, false, true, true},   // 8
+    {"K3C", true, false, true, false, false},   // 9
+    {"K3M", false, false, true, false, false},  // 10
 }};
 
 }  // namespace
@@ -66,6 +67,7 @@ PageProfile profileFor(int modelCode, int maxWidth, int maxHeight) {
     p.blackLevel = t.blackLevel;
     p.colourGains = t.colour;
     p.controllerTimedSnap3 = t.controllerTimedSnap3;
+    p.defaults = t.defaults;
     bool maximumListed = false;
     for (const QString& entry : standardResolutions()) {
         int w = 0;

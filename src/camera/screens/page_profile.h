@@ -18,6 +18,7 @@ struct PageProfile {
     bool blackLevel = true;             // the black level group is adjustable
     bool colourGains = false;           // the G, R and B gains (else only the global gain)
     bool controllerTimedSnap3 = false;  // "Snap 3" hands the exposure to the controller
+    bool defaults = false;              // the sensor has a default register set ("Default")
 };
 
 // The entries of the resolution list, largest first, as the page shows them.

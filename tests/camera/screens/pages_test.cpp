@@ -305,13 +305,14 @@ TEST_F(PagesTest, EveryModelOpensItsOwnPage) {
         const char* largest;  // the resolution entry of the full image
         bool colour;
         bool blackLevel;
+        bool defaults;
     };
     const Expect models[] = {
-        {"K1M", "752x480", false, true},   {"K1C", "752x480", true, true},
-        {"K2M", "1280X1024", false, true}, {"K5C", "2048x1536", true, true},
-        {"K6C", "2592x1944", true, false}, {"K6M", "2592x1944", false, false},
-        {"K3M", "1280X1024", false, true}, {"K3C", "1280X1024", true, true},
-        {"K4C", "3664x2748", true, true},
+        {"K1M", "752x480", false, true, false},   {"K1C", "752x480", true, true, false},
+        {"K2M", "1280X1024", false, true, true},  {"K5C", "2048x1536", true, true, true},
+        {"K6C", "2592x1944", true, false, true},  {"K6M", "2592x1944", false, false, true},
+        {"K3M", "1280X1024", false, true, false}, {"K3C", "1280X1024", true, true, false},
+        {"K4C", "3664x2748", true, true, false},
     };
     for (const Expect& e : models) {
         SCOPED_TRACE(e.model);
@@ -329,6 +330,7 @@ TEST_F(PagesTest, EveryModelOpensItsOwnPage) {
                 EXPECT_LE(wh[0].toInt(), maxWidth);
             }
             EXPECT_EQ(child<QCheckBox>(page, "colorCheck")->isEnabled(), e.colour);
+            EXPECT_EQ(child<QPushButton>(page, "defaultButton")->isEnabled(), e.defaults);
             QGroupBox* black = nullptr;
             for (QGroupBox* g : page->findChildren<QGroupBox*>()) {
                 if (g->title() == "Black Level Control") {
