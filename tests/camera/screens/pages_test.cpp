@@ -14,7 +14,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 
 #include "camera/device_table.h"
 #include "camera/simulated_camera_fixture.h"
@@ -378,6 +380,24 @@ TEST_F(PagesTest, AnUnknownSliderIsReported) {
         QMetaObject::invokeMethod(page, "sliderChanged", Q_ARG(QObject*, &stranger), Q_ARG(int, 5));
     });
     EXPECT_EQ(shown, "Error: Slider handle is invalid!");
+}
+
+// A Qt host's other thread: the page is made on the application's thread.
+TEST_F(PagesTest, APageAskedFromAnotherThreadOpensOnTheGuiThread) {
+    openAndInit("K2M");
+    std::atomic<uint32_t> status{0};
+    std::atomic<bool> done{false};
+    std::thread caller([&] {
+        status = TQ_ShowRWPage(device_);
+        done = true;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 5000));
+    caller.join();
+    EXPECT_EQ(status.load(), TQ_SUCCESS);
+    QDialog* page = registerPage();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->thread(), QCoreApplication::instance()->thread());
+    page->hide();
 }
 
 TEST_F(PagesTest, ClosedDeviceHasNoPage) {
