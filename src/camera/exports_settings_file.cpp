@@ -39,8 +39,4 @@ OSTREL_API uint32_t TQ_IniCamFromIniFile(int device, const char* settingsFolder)
     });
 }
 
-OSTREL_API uint32_t TQ_ShowControlPage(int /*device*/) { return TQ_SUCCESS; }
-OSTREL_API uint32_t TQ_ShowRWPage(int /*device*/) { return TQ_SUCCESS; }
-OSTREL_API uint32_t TQ_ShowSnapshotPage(int /*device*/) { return TQ_SUCCESS; }
-
 }  // extern "C"

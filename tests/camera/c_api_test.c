@@ -33,7 +33,7 @@ int main(void) {
     EXPECT(TQ_SetImageMirror(4, 5) == TQ_E_MIRROR_MODE);
     TQ_Range range;
     EXPECT(TQ_GetTrigFreqRange(&range, 5) == TQ_E_DEVICE_NOT_FOUND);
-    EXPECT(TQ_ShowControlPage(5) == TQ_SUCCESS);
+    EXPECT(TQ_ShowControlPage(5) == TQ_E_DEVICE_NOT_OPEN);
     TQ_CloseDevice(5);
 
     printf("%d passed, %d failed\n", failures == 0 ? 1 : 0, failures == 0 ? 0 : 1);

@@ -1,0 +1,15 @@
+# Fails when the driver library needs anything of Qt.
+execute_process(COMMAND nm -D --undefined-only -C ${LIBRARY}
+                OUTPUT_VARIABLE undefined RESULT_VARIABLE nm_status)
+if(NOT nm_status EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]*(Q[A-Z][A-Za-z0-9]*::|qt_|Qt)[^\n]*" qt_symbols "${undefined}")
+execute_process(COMMAND readelf -d ${LIBRARY} OUTPUT_VARIABLE dynamic)
+string(REGEX MATCHALL "NEEDED[^\n]*Qt[^\n]*" qt_libraries "${dynamic}")
+if(qt_symbols OR qt_libraries)
+  message(FATAL_ERROR "${LIBRARY} needs Qt:\n${qt_symbols}\n${qt_libraries}")
+endif()
+string(REGEX MATCHALL "\n" lines "${undefined}")
+list(LENGTH lines count)
+message(STATUS "${count} undefined symbols, none of Qt")
