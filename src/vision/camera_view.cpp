@@ -128,11 +128,21 @@ bool CameraView::openCamera() {
         return false;
     }
     if (!capturing_.load()) {
+        const uint64_t before = frames_.load();
         if (TQ_StartCapture(device_.load()) != TQ_SUCCESS) {
             failedToFindCamera();
             return false;
         }
         capturing_ = true;
+        // The first frame after a start can be the rest of one the camera
+        // began before (mostly black): it goes to the picture, not to a snap.
+        const int64_t start = platform::Clock::performanceCounter();
+        while (frames_.load() == before && platform::secondsSince(start) < kSnapWaitSeconds) {
+            if (hooks_.pumpMessages) {
+                hooks_.pumpMessages();
+            }
+            platform::Clock::sleepMs(1);
+        }
     }
     return true;
 }

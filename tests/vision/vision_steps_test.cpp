@@ -27,5 +27,35 @@ TEST_F(VisionStepsTest, CentringOnTheMarkOfAnOffBoardFindsTheBoardsOffset) {
     EXPECT_TRUE(messages().empty());
 }
 
+TEST_F(VisionStepsTest, AligningOnTwoHolesGivesBackTheAngleAndStandsOnTheInsertionPoint) {
+    sim::BoardLayout layout;
+    const double widths[] = {2.5, 3.5, 5.0, 7.5, 10.0};
+    const int angles[] = {0, 45, -45, 90, 30};
+    for (int w = 0; w < 5; ++w) {
+        for (int a = 0; a < 5; ++a) {
+            layout.components.push_back(
+                {60.0 + 25.0 * a, -40.0 + 25.0 * w, widths[w], angles[a] * 1.0});
+        }
+    }
+    // The board lies a little off, so that every alignment has to move.
+    const sim::BoardOffset offset{0.4, -0.3, 0.0};
+    const sim::BoardSceneConfig scene = useBoard(layout, offset);
+    const auto motion = vision::editorMotion(axis(kAxisX), axis(kAxisY));
+    for (const sim::BoardComponent& c : layout.components) {
+        SCOPED_TRACE(::testing::Message() << "width " << c.width << ", angle " << c.angle);
+        placeRegionsFor(static_cast<int>(c.angle), c.width);
+        movePlatformTo(c.x, c.y);
+        const auto angle =
+            alignOnTwoHoles(view(), vision::pitchClass(c.width), matching(), calibration(), motion);
+        ASSERT_TRUE(angle.has_value());
+        EXPECT_EQ(*angle, static_cast<int>(c.angle));
+        const sim::PlanePoint insertion = sim::boardToWorkdesk(scene, {c.x, c.y});
+        EXPECT_NEAR(platform().x, insertion.x, 0.05);
+        EXPECT_NEAR(platform().y, insertion.y, 0.05);
+    }
+    EXPECT_EQ(view().displayMode(), vision::kShowHoles);
+    EXPECT_TRUE(messages().empty());
+}
+
 }  // namespace
 }  // namespace corvane::testing
