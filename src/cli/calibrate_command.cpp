@@ -115,7 +115,9 @@ int runCalibrate(Arguments& args) {
     vision::CalibrationOutcome outcome = vision::CalibrationOutcome::None;
     vision::Calibration measured;
     {
-        vision::CameraView view;
+        vision::CameraView::Hooks hooks;
+        hooks.acceptAdapter = sim::isBoardCameraAdapter;
+        vision::CameraView view(hooks);
         if (view.openCamera()) {
             vision::CameraCalibration run(view, axis(kAxisX), axis(kAxisY));
             const vision::MatchingParameters matching{kTargetMinRadius, kTargetMaxRadius,

@@ -88,14 +88,19 @@ bool CameraView::openSequence() {
     TQ_DeviceNode* list = nullptr;
     int count = 0;
     if (TQ_EnumerateDevice(&list, &count) != TQ_SUCCESS) {
+        list = nullptr;
         count = 0;
     }
-    freeDeviceList(list);
     bool opened = false;
-    for (int i = 0; i < count && !opened; ++i) {
+    const TQ_DeviceNode* node = list;
+    for (int i = 0; i < count && node != nullptr && !opened; ++i, node = node->next) {
+        if (hooks_.acceptAdapter && !hooks_.acceptAdapter(node->name)) {
+            continue;
+        }
         device_ = i;
         opened = TQ_OpenDevice(i) == TQ_SUCCESS;
     }
+    freeDeviceList(list);
     device = device_.load();
     if (!opened) {
         return false;
@@ -315,12 +320,7 @@ cv::Mat CameraView::picture(double xRatio) {
     OverlayState state;
     {
         std::lock_guard lock(mutex_);
-        if (overlayResetRequested_) {
-            for (auto& found : overlay_.lastFound) {
-                found.clear();
-            }
-            overlayResetRequested_ = false;
-        }
+        clearFoundIfRequested();
         if (display_.empty()) {
             return {};
         }
@@ -329,6 +329,15 @@ cv::Mat CameraView::picture(double xRatio) {
     }
     state.xRatio = xRatio;
     return drawOverlay(frame, state);
+}
+
+void CameraView::clearFoundIfRequested() {
+    if (overlayResetRequested_) {
+        for (auto& found : overlay_.lastFound) {
+            found.clear();
+        }
+        overlayResetRequested_ = false;
+    }
 }
 
 void CameraView::frameCallback(TQ_FrameInfo* frame) {
@@ -354,6 +363,9 @@ void CameraView::onFrame(const TQ_FrameInfo& frame) {
     const size_t bytes = static_cast<size_t>(w) * static_cast<size_t>(h) * static_cast<size_t>(bpp);
     {
         std::lock_guard lock(mutex_);
+        // Every frame redraws the picture; a requested reset empties the
+        // circles found before it.
+        clearFoundIfRequested();
         if (w != frameWidth_ || h != frameHeight_ || bpp != frameBytesPerPixel_) {
             frameWidth_ = w;
             frameHeight_ = h;

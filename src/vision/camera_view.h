@@ -68,8 +68,12 @@ class CameraView {
         // Told (0x040D, posted) when a snap wait runs out; may be null.
         platform::MessageTarget* parent = nullptr;
         // Called on the delivery thread after each frame; a screen schedules
-        // its redraw from it. It must not destroy the view.
+        // its redraw from it. It must neither destroy the view nor call it.
         std::function<void()> frameArrived;
+        // Which adapters the open sequence tries, by their system name (all
+        // when empty). The simulated machine names its camera's adapter, so
+        // that no other camera on the host's networks is taken for it.
+        std::function<bool(const char* adapterName)> acceptAdapter;
     };
 
     CameraView();
@@ -106,7 +110,8 @@ class CameraView {
     bool detectCircles(int mode, const MatchingParameters& parameters,
                        std::vector<CircleCandidate>& found);
 
-    // The last found circles are cleared at the next picture().
+    // The circles last found are cleared at the next redraw (the next frame
+    // or picture()).
     void requestOverlayReset();
     void setDisplayMode(int mode);
     int displayMode() const;
@@ -135,6 +140,7 @@ class CameraView {
   private:
     bool openSequence();
     void failedToFindCamera();
+    void clearFoundIfRequested();  // with mutex_ held
 
     Hooks hooks_;
     std::atomic<int> device_{0};

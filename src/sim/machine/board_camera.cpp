@@ -2,6 +2,7 @@
 #include "sim/machine/board_camera.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "sim/camera/ostrel_sim.h"
 #include "sim/machine/board_picture.h"
@@ -25,6 +26,13 @@ void mountBoardCamera(SimulatedMachine& machine) {
 
 void unmountBoardCamera() {
     OstrelSim_SetScene(nullptr, nullptr);
+}
+
+bool isBoardCameraAdapter(const char* adapterName) {
+    // The camera driver names the in-process camera's adapter after its model.
+    const char* model = std::getenv("OSTREL_SIMULATED_CAMERA");
+    return adapterName != nullptr && model != nullptr &&
+           std::string(adapterName) == std::string("ostrel-sim-") + model;
 }
 
 }  // namespace corvane::sim

@@ -18,4 +18,8 @@ void mountBoardCamera(SimulatedMachine& machine = SimulatedMachine::instance());
 // The camera's picture goes back to the driver's test pattern.
 void unmountBoardCamera();
 
+// Whether a capture adapter (by its system name) is the machine camera's:
+// the camera view opens that one and no other camera the host can reach.
+bool isBoardCameraAdapter(const char* adapterName);
+
 }  // namespace corvane::sim
