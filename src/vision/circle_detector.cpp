@@ -44,10 +44,11 @@ const std::vector<FoundBlob>& CircleDetector::detect(const cv::Mat& frame, cv::R
     const cv::Mat part = frame(area);
     if (frame.channels() == 3) {
         cv::cvtColor(part, grey_, cv::COLOR_RGB2GRAY);
+        cv::threshold(grey_, grey_, parameters.threshold, 255, cv::THRESH_BINARY);
     } else {
-        part.copyTo(grey_);
+        // Thresholding into the working image is the copy.
+        cv::threshold(part, grey_, parameters.threshold, 255, cv::THRESH_BINARY);
     }
-    cv::threshold(grey_, grey_, parameters.threshold, 255, cv::THRESH_BINARY);
     // Four closings of the white areas with the 3 x 3 element.
     for (int i = 0; i < 4; ++i) {
         cv::dilate(grey_, grey_, cv::Mat(), cv::Point(-1, -1), 1, kMorphologyBorder);
