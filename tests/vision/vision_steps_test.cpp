@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "board_camera_fixture.h"
+#include "vision/camera_calibration.h"
+#include "vision/shaft_distance.h"
 #include "vision/vision_steps.h"
 
 namespace corvane::testing {
@@ -55,6 +57,45 @@ TEST_F(VisionStepsTest, AligningOnTwoHolesGivesBackTheAngleAndStandsOnTheInserti
     }
     EXPECT_EQ(view().displayMode(), vision::kShowHoles);
     EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(VisionStepsTest, TheCalibrationTestBringsTheMarkUnderTheCamera) {
+    sim::BoardLayout layout;
+    layout.marks = {{150.0, -20.0}};
+    useBoard(layout);
+    movePlatformTo(147.5, -18.6);
+    ASSERT_TRUE(
+        vision::testCalibration(view(), axis(kAxisX), axis(kAxisY), calibration(), matching()));
+    EXPECT_NEAR(platform().x, 150.0, 0.1);
+    EXPECT_NEAR(platform().y, -20.0, 0.1);
+    EXPECT_EQ(view().displayMode(), vision::kShowWhole);
+
+    movePlatformTo(170.0, -20.0);  // nothing in view
+    EXPECT_FALSE(
+        vision::testCalibration(view(), axis(kAxisX), axis(kAxisY), calibration(), matching()));
+    EXPECT_EQ(messages(), std::vector<std::string>{"Cannot find matching target"});
+}
+
+TEST_F(VisionStepsTest, TheShaftTestStandsTheShaftOverTheInsertionPointTurnedToItsAngle) {
+    sim::BoardLayout layout;
+    layout.components = {{130.0, 15.0, 5.0, 45.0}};
+    const sim::BoardSceneConfig scene = useBoard(layout, {0.2, 0.3, 0.0});
+    MachineParameters parameters = machineParameters();
+    parameters.cameraToShaft = scene.cameraToShaft;
+    placeRegionsFor(45, 5.0);
+    movePlatformTo(130.0, 15.0);
+    const auto angle = vision::testShaftDistance(view(), axis(kAxisX), axis(kAxisY), axis(kAxisD1),
+                                                 axis(kAxisD2), 5.0, matching(), parameters);
+    ASSERT_TRUE(angle.has_value());
+    EXPECT_EQ(*angle, 45);
+    const sim::Placement shaft = sim::placementAt(scene, platform());
+    EXPECT_NEAR(shaft.onBoard.x, 130.0, 0.05);
+    EXPECT_NEAR(shaft.onBoard.y, 15.0, 0.05);
+    EXPECT_NEAR(axis(kAxisD1).Position(), 45 / 18.0, 1e-3);
+    EXPECT_NEAR(axis(kAxisD2).Position(), 45 / 18.0, 1e-3);
+    MoveLine(axis(kAxisD1), 0, axis(kAxisD2), 0, true, 30, 50);
+    axis(kAxisD1).WaitDone(10);
+    axis(kAxisD2).WaitDone(10);
 }
 
 }  // namespace
