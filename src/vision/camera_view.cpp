@@ -78,6 +78,11 @@ CameraView* CameraView::current() {
     return currentView();
 }
 
+cv::Size CameraView::resolution() const {
+    std::lock_guard lock(cameraMutex_);
+    return {resolutionWidth_, resolutionHeight_};
+}
+
 void CameraView::failedToFindCamera() {
     platform::messageBox(tr("Failed to find the camera", "没有找到相机"));
 }

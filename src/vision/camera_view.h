@@ -94,6 +94,8 @@ class CameraView {
     bool capturing() const { return capturing_.load(); }
     bool cameraReady() const { return ready_.load(); }
     int device() const { return device_.load(); }
+    // What the camera reported at the open sequence (0 x 0 before it).
+    cv::Size resolution() const;
 
     // Snap and wait: asks the camera for one fresh frame (a software trigger:
     // the camera runs in snapshot mode) and waits up to 0.4 s for it, letting
@@ -150,7 +152,7 @@ class CameraView {
     int resolutionHeight_ = 0;
     // Serialises this view's driver calls (the driver takes one thread per
     // device at a time) and its detections.
-    std::mutex cameraMutex_;
+    mutable std::mutex cameraMutex_;
     std::mutex detectionMutex_;
 
     // Set by the snap, cleared by the callback after copying into capture_;
