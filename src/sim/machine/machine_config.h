@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "sim/machine/board_scene.h"
 #include "sim/machine/io_wiring.h"
 
 namespace corvane::sim {
@@ -147,6 +148,8 @@ struct MachineConfig {
     TransportConfig transport;
     ChainConfig chain;
     HeadConfig head;
+    // The board under the camera and the true camera (board_scene.h).
+    BoardSceneConfig scene;
 
     bool safeDoorClosed = true;  // "Safe door" input active while closed
     uint64_t seed = 1;           // seeds the lead failures; same seed, same calls -> same run

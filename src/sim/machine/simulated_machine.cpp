@@ -85,6 +85,8 @@ void SimulatedMachine::resetLocked(const MachineConfig& config) {
     outputLog_.clear();
     losses_.clear();
     counters_ = {};
+    scene_ = std::make_shared<const BoardSceneConfig>(config.scene);
+    placements_.clear();
     // Cylinders rest at the end their outputs (all off) command.
     for (int c = 0; c < kCylinderCount; ++c) {
         cylinders_[c].reset(config.cylinders[c].travelSeconds, false, time_);
@@ -740,6 +742,14 @@ void SimulatedMachine::cut() {
     insertions_.push_back(record);
     if (board) {
         transport_.recordInsertion(*board, head_->station);
+        Placement p = placementAt(*scene_, {physicalUnits(index(Axis::X), time_),
+                                            physicalUnits(index(Axis::Y), time_)});
+        p.boardId = *board;
+        p.station = head_->station;
+        p.componentId = head_->id;
+        p.headDegrees = physicalUnits(index(Axis::D1), time_) * 18.0;
+        p.time = seconds(time_);
+        placements_.push_back(p);
     }
     ++counters_.componentsInserted;
     head_.reset();
@@ -1118,6 +1128,33 @@ void SimulatedMachine::clearRecords() {
     platformStops_.clear();
     outputLog_.clear();
     losses_.clear();
+    placements_.clear();
+}
+
+// ---------------------------------------------------------------- board scene
+
+void SimulatedMachine::setBoardScene(const BoardSceneConfig& scene) {
+    std::lock_guard lock(mutex_);
+    advanceLocked();
+    config_.scene = scene;
+    scene_ = std::make_shared<const BoardSceneConfig>(scene);
+}
+
+CameraSnapshot SimulatedMachine::cameraSnapshot() {
+    std::lock_guard lock(mutex_);
+    advanceLocked();
+    CameraSnapshot s;
+    s.platform = {physicalUnits(index(Axis::X), time_), physicalUnits(index(Axis::Y), time_)};
+    s.lightOn = outputOnLocked(Output::CameraLight);
+    s.boardOnWorkdesk = transport_.boardOnWorkdesk().has_value();
+    s.scene = scene_;
+    return s;
+}
+
+std::vector<Placement> SimulatedMachine::placements() {
+    std::lock_guard lock(mutex_);
+    advanceLocked();
+    return placements_;
 }
 
 }  // namespace corvane::sim

@@ -80,6 +80,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -242,9 +243,17 @@ class SimulatedMachine {
     MachineCounters counters();
     // Components dropped by station 1..12 (index station - 1).
     std::array<int, kStationCount> stationDrops();
-    // Forgets insertions, head-down events, platform stops, output changes and
-    // losses (boards and counters stay).
+    // Forgets insertions, head-down events, platform stops, output changes,
+    // losses and placements (boards and counters stay).
     void clearRecords();
+
+    // ---- The board under the camera (board_scene.h) ----
+    // Replaces the scene of the configuration; the rest of the machine stays.
+    void setBoardScene(const BoardSceneConfig& scene);
+    // What the camera sees now.
+    CameraSnapshot cameraSnapshot();
+    // Where the shaft stood at each cut made while a board lay on the workdesk.
+    std::vector<Placement> placements();
 
   private:
     struct InputOverride {
@@ -321,6 +330,8 @@ class SimulatedMachine {
     std::deque<OutputChange> outputLog_;
     std::vector<ComponentLoss> losses_;
     MachineCounters counters_;
+    std::shared_ptr<const BoardSceneConfig> scene_;
+    std::vector<Placement> placements_;
 };
 
 }  // namespace corvane::sim
