@@ -18,7 +18,7 @@ using screens::uiText;
 namespace {
 
 // Each switch sits in a frame of its own, as on the machine's panel.
-QCheckBox* framedSwitch(QLayout* into, const char* objectName) {
+QCheckBox* framedSwitch(QGridLayout* into, int row, int column, const char* objectName) {
     auto* frame = new QFrame;
     frame->setFrameShape(QFrame::StyledPanel);
     auto* box = new QCheckBox;
@@ -26,7 +26,7 @@ QCheckBox* framedSwitch(QLayout* into, const char* objectName) {
     auto* layout = new QVBoxLayout(frame);
     layout->setContentsMargins(6, 2, 6, 2);
     layout->addWidget(box);
-    into->addWidget(frame);
+    into->addWidget(frame, row, column);
     return box;
 }
 
@@ -42,22 +42,23 @@ MachineSwitches::MachineSwitches(QWidget* parent) : QWidget(parent) {
     leftCaption_ = new QLabel;
     rightCaption_ = new QLabel;
     auto* lamps = new QGridLayout(shearHorn_);
-    lamps->addWidget(left_, 0, 0, Qt::AlignHCenter);
-    lamps->addWidget(right_, 0, 1, Qt::AlignHCenter);
-    lamps->addWidget(leftCaption_, 1, 0, Qt::AlignHCenter);
-    lamps->addWidget(rightCaption_, 1, 1, Qt::AlignHCenter);
+    lamps->setVerticalSpacing(2);
+    lamps->addWidget(left_, 0, 0, Qt::AlignHCenter | Qt::AlignBottom);
+    lamps->addWidget(right_, 0, 1, Qt::AlignHCenter | Qt::AlignBottom);
+    lamps->addWidget(leftCaption_, 1, 0, Qt::AlignHCenter | Qt::AlignTop);
+    lamps->addWidget(rightCaption_, 1, 1, Qt::AlignHCenter | Qt::AlignTop);
 
-    auto* switches = new QVBoxLayout;
+    auto* switches = new QGridLayout;
     switches->setSpacing(3);
-    endFeed_ = framedSwitch(switches, "endFeed");
-    workdeskLamp_ = framedSwitch(switches, "workdeskLamp");
-    safeDoor_ = framedSwitch(switches, "safeDoor");
-    buzzer_ = framedSwitch(switches, "buzzer");
+    endFeed_ = framedSwitch(switches, 0, 0, "endFeed");
+    workdeskLamp_ = framedSwitch(switches, 0, 1, "workdeskLamp");
+    safeDoor_ = framedSwitch(switches, 1, 0, "safeDoor");
+    buzzer_ = framedSwitch(switches, 1, 1, "buzzer");
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(shearHorn_);
-    layout->addLayout(switches);
+    layout->addLayout(switches, 1);
     retranslate();
 }
 

@@ -152,17 +152,16 @@ void MainWindow::buildLayout() {
     switches_->buzzer()->setChecked(true);
     console_->setBuzzerEnabled(true);
 
+    // Left the machine's controls, right what the machine does.
     auto* left = new QVBoxLayout;
     left->addWidget(operate_);
     left->addWidget(selectors_);
+    left->addWidget(switches_);
     left->addStretch();
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(info_, 1);
-    bottom->addWidget(switches_);
     auto* right = new QVBoxLayout;
     right->addWidget(place_, 1);
     right->addWidget(state_);
-    right->addLayout(bottom);
+    right->addWidget(info_);
     auto* central = new QWidget;
     auto* top = new QHBoxLayout(central);
     top->addLayout(left);
@@ -181,7 +180,7 @@ void MainWindow::buildLayout() {
         menu_->addSimulationMenu(show);
     }
     place_->showProgramOrPicture(programList().count() > 0);
-    resize(1200, 780);
+    resize(1280, 800);
 }
 
 void MainWindow::connectScreens() {

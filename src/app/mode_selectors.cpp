@@ -153,6 +153,8 @@ void ModeSelectors::build(Selector selector, int value) {
 
     auto* names = new QHBoxLayout;
     names->setContentsMargins(0, 0, 0, 0);
+    // Room between the names of the positions, so they never run together.
+    names->setSpacing(box.group->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 3 / 2);
     for (size_t k = 0; k < d.names.size(); ++k) {
         if (d.names[k].english == nullptr)
             continue;
