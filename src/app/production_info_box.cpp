@@ -51,7 +51,8 @@ ProductionInfoBox::ProductionInfoBox(QWidget* parent) : QGroupBox(parent) {
     planned_->setObjectName(QStringLiteral("plannedCount"));
     planned_->setValidator(new QIntValidator(-999999, 9999999, planned_));
     planned_->setEnabled(false);
-    planned_->setMinimumWidth(planned_->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
+    planned_->setMinimumWidth(planned_->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) +
+                              12);
     modify_ = new QPushButton;
     modify_->setObjectName(QStringLiteral("modifyPlannedCount"));
 

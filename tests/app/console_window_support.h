@@ -6,9 +6,9 @@
 #include <unistd.h>
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QTest>
 #include <filesystem>
 #include <functional>
@@ -39,8 +39,8 @@ inline std::filesystem::path freshHome(const std::string& name) {
 // stop) written as the workbook an operator would open.
 inline std::filesystem::path demoWorkbook(const std::filesystem::path& dir) {
     corvane::ProgramList demo;
-    const auto read = corvane::readProgramCsvFile(CORVANE_DEMO_PROGRAM, demo,
-                                                  corvane::ProgramScreen::MainWindow);
+    const auto read =
+        corvane::readProgramCsvFile(CORVANE_DEMO_PROGRAM, demo, corvane::ProgramScreen::MainWindow);
     if (!read.loaded())
         return {};
     const auto path = dir / "demo.xls";
