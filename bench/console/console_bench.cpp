@@ -90,6 +90,7 @@ double cpuPercentOver(double seconds) {
 
 int main(int argc, char** argv) {
     const double started = wallSeconds();
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const double idleSeconds = argc > 1 ? std::atof(argv[1]) : 20.0;
@@ -128,7 +129,14 @@ int main(int argc, char** argv) {
     window->operateGroup().startButton()->click();
     // Into the run first: the first board comes from the previous machine
     // and the chain brings the first component from its station.
-    waitFor([&] { return window->console().counters().inserted() > 0; }, 300);
+    if (!waitFor([&] { return window->console().counters().inserted() > 0; }, 300)) {
+        const MachineState& state = machineState();
+        std::fprintf(
+            stderr, "no component inserted: status '%s', stop %d, record %d, step %d, phase %d\n",
+            window->console().view().status.c_str(), state.StopRequest.load(),
+            state.CurrentRecord.load(), state.InsertStep.load(), state.WorkdeskPhase.load());
+        return 1;
+    }
     const int before = window->console().counters().inserted();
     const double percent = cpuPercentOver(producingSeconds);
     const int inserted = window->console().counters().inserted() - before;

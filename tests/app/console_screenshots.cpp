@@ -73,6 +73,7 @@ int main(int argc, char** argv) {
         }
         window.console().setPlannedCount(3);
         click(window.operateGroup().startButton());
+        std::printf("pointer held on the Stop button: %s\n", window.cursorHeld() ? "yes" : "no");
         waitFor([] { return machineState().CurrentRecord.load() >= 5; }, 60);
         save(window, "producing");
 

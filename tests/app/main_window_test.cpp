@@ -3,7 +3,9 @@
 // language switch, Exit and the second start, driven through the widgets.
 #include <QCheckBox>
 #include <QDockWidget>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,6 +18,8 @@
 #include <QTest>
 
 #include "app/end_feed.h"
+#include "app/lamp.h"
+#include "app/machine_backend.h"
 #include "app/machine_switches.h"
 #include "app/mode_selectors.h"
 #include "app/operate_group.h"
@@ -488,4 +492,64 @@ TEST_F(MainWindowTest, ASecondStartRaisesTheRunningWindowAndEnds) {
     settle();
     EXPECT_FALSE(window().isMinimized());
     EXPECT_TRUE(window().isVisible());
+}
+
+TEST_F(MainWindowTest, TheSimulatedMachinesPanelIsTheMachine) {
+    EXPECT_TRUE(simulatedMachineBehindCards());
+    openWindow();
+    SimulatedMachinePanel* panel = window().simulatedMachinePanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FALSE(panel->isVisible());
+    QAction* show = window().findChild<QAction*>("showSimulatedMachine");
+    ASSERT_NE(show, nullptr);
+    show->trigger();
+    settle();
+    EXPECT_TRUE(panel->isVisible());
+    // The tower lamps as the machine shows them: yellow alone, for the
+    // reset the machine needs.
+    waitFor([] { return machine().outputOn(sim::Output::YellowLight); }, 10);
+    panel->refresh();
+    const auto lamps = panel->findChildren<Lamp*>();
+    ASSERT_EQ(lamps.size(), 4u);
+    EXPECT_EQ(std::count_if(lamps.begin(), lamps.end(), [](Lamp* l) { return l->isLit(); }), 1);
+    EXPECT_TRUE(lamps[1]->isLit());
+
+    // The mushroom button stays in until it is released.
+    click(panel->emergencyStopButton());
+    EXPECT_TRUE(machine().buttonPressed(sim::Button::EmergencyStop));
+    EXPECT_TRUE(waitFor([] { return machineState().EmergencyStopActive.load() != 0; }, 10));
+    click(panel->emergencyStopButton());
+    EXPECT_TRUE(machine().buttonPressed(sim::Button::EmergencyStop));
+    click(panel->releaseEmergencyStopButton());
+    EXPECT_FALSE(machine().buttonPressed(sim::Button::EmergencyStop));
+    EXPECT_FALSE(panel->emergencyStopButton()->isChecked());
+    // A push button is held as long as the mouse button is.
+    QTest::mousePress(panel->stopButton(), Qt::LeftButton);
+    EXPECT_TRUE(machine().buttonPressed(sim::Button::Stop));
+    QTest::mouseRelease(panel->stopButton(), Qt::LeftButton);
+    EXPECT_FALSE(machine().buttonPressed(sim::Button::Stop));
+
+    // Feeders, cylinders, the lead sensors and the neighbours.
+    click(panel->emptyFeeder(4));
+    EXPECT_EQ(machine().feederParts(4), 0);
+    EXPECT_EQ(panel->feederParts(4)->text(), "0");
+    click(panel->refillFeeder(4));
+    EXPECT_EQ(machine().feederParts(4), machine().config().chain.feederParts[3]);
+    panel->cylinderJammed(0)->setChecked(true);
+    EXPECT_TRUE(machine().cylinderJammed(sim::Cylinder::Cta));
+    panel->cylinderJammed(0)->setChecked(false);
+    EXPECT_FALSE(machine().cylinderJammed(sim::Cylinder::Cta));
+    panel->leadFailurePercent()->setValue(25.0);
+    EXPECT_DOUBLE_EQ(machine().leadFailureRate(), 0.25);
+    panel->nextMachineAsking()->setChecked(false);
+    EXPECT_FALSE(machine().nextMachineAsking());
+    panel->previousMachineSupplying()->setChecked(false);
+    EXPECT_FALSE(machine().previousMachineSupplying());
+    // What is changed at the machine itself shows on the panel.
+    machine().setSafeDoorClosed(false);
+    machine().setFeederParts(2, 17);
+    panel->refresh();
+    EXPECT_FALSE(panel->safeDoorClosed()->isChecked());
+    EXPECT_EQ(panel->feederParts(2)->text(), "17");
+    machine().setSafeDoorClosed(true);
 }
