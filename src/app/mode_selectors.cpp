@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/screens/screen_text.h"
 #include "production/production_settings.h"
@@ -203,6 +204,9 @@ void ModeSelectors::retranslate() {
                 box.names[k]->setText(uiText(d.names[k].english, d.names[k].chinese));
         }
     }
+    // The widest language sets the width, so a switch does not move the
+    // window's layout.
+    setMinimumWidth(std::max(minimumWidth(), sizeHint().width()));
 }
 
 QSlider* ModeSelectors::slider(Selector selector) const {

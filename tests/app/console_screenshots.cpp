@@ -45,7 +45,12 @@ int main(int argc, char** argv) {
     folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots");
     QDir().mkpath(folder);
 
-    const auto home = freshHome("screenshots");
+    // A fixed folder, so the program's name in the pictures is always the same.
+    const auto home = std::filesystem::temp_directory_path() / "corvane-screenshots";
+    std::filesystem::remove_all(home);
+    std::filesystem::create_directories(home);
+    ::setenv("CORVANE_HOME", home.c_str(), 1);
+    platform::setSettingsFile(home / "registry.ini");
     platform::setMessageBoxSink([](const platform::MessageBoxRequest& r) {
         std::fprintf(stderr, "message: %s\n", r.text.c_str());
         return true;
@@ -59,11 +64,11 @@ int main(int argc, char** argv) {
         window.resize(1280, 800);
         window.show();
         window.openProgram(QString::fromStdString(demoWorkbook(home).string()));
-        save(window, "main_window_english");
+        save(window, "main-window-en");
 
         screens::LanguageEvents::instance().setLanguage(kChinese);
         window.console().setLanguage(kChinese);
-        save(window, "main_window_chinese");
+        save(window, "main-window-zh");
         window.console().setLanguage(kEnglish);
         screens::LanguageEvents::instance().setLanguage(kEnglish);
 
@@ -75,12 +80,12 @@ int main(int argc, char** argv) {
         click(window.operateGroup().startButton());
         std::printf("pointer held on the Stop button: %s\n", window.cursorHeld() ? "yes" : "no");
         waitFor([] { return machineState().CurrentRecord.load() >= 5; }, 60);
-        save(window, "producing");
+        save(window, "main-window-producing-en");
 
         // The panel beside the window, while the machine goes on.
         window.simulatedMachinePanel()->show();
         window.resize(1700, 900);
-        save(window, "simulated_machine_panel");
+        save(window, "simulated-machine-panel-en");
         window.simulatedMachinePanel()->hide();
         settle();
         window.resize(1280, 800);
@@ -88,13 +93,14 @@ int main(int argc, char** argv) {
         // A CTA that sticks halfway: "CTA put out timeout".
         window.simulatedMachinePanel()->cylinderJammed(0)->setChecked(true);
         waitFor([] { return machineState().AlarmCode.load() > 0; }, 60);
-        save(window, "alarm");
+        save(window, "main-window-alarm-en");
         window.simulatedMachinePanel()->cylinderJammed(0)->setChecked(false);
         click(window.operateGroup().stopButton());
         settle(300);
     }
     platform::Clock::setTimeScale(1.0);
     platform::setMessageBoxSink(nullptr);
+    platform::setSettingsFile({});
     std::filesystem::remove_all(home);
     return status;
 }
