@@ -264,6 +264,8 @@ void Console::Stop() {
     state.StopRequest = 1;
     view_.startEnabled = true;
     view_.plannedCountEnabled = true;
+    // The chain state may be chosen again while the machine stands.
+    view_.chainSelectorEnabled = true;
     changed();
 }
 
@@ -276,6 +278,7 @@ void Console::EmergencyStop() {
     SwitchOffAllButLamps();
     view_.startEnabled = true;
     view_.plannedCountEnabled = true;
+    view_.chainSelectorEnabled = true;
     StopAllAxes();
     platform::Clock::sleepMs(100);
     if (state.StopKind.load() != kEmergencyStopped) {
@@ -490,6 +493,7 @@ void Console::onProductionStopped() {
         return;
     view_.menusEnabled = true;
     view_.plannedCountEnabled = true;
+    view_.chainSelectorEnabled = true;
     if (state.EmergencyStopActive.load()) {
         state.StopKind = kEmergencyStopped;
         settings_.NeedsReset = 1;

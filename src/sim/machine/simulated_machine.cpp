@@ -825,6 +825,11 @@ void SimulatedMachine::setPreviousMachineSupplying(bool supplying) {
     transport_.setPreviousMachineSupplies(supplying);
 }
 
+bool SimulatedMachine::previousMachineSupplying() {
+    std::lock_guard lock(mutex_);
+    return transport_.previousMachineSupplies();
+}
+
 std::optional<int> SimulatedMachine::placeBoardOnWorkdesk() {
     std::lock_guard lock(mutex_);
     advanceLocked();
@@ -890,6 +895,11 @@ void SimulatedMachine::setCylinderJammed(Cylinder cylinder, bool jammed) {
     std::lock_guard lock(mutex_);
     advanceLocked();
     cylinders_[index(cylinder)].setJammed(time_, jammed);
+}
+
+bool SimulatedMachine::cylinderJammed(Cylinder cylinder) {
+    std::lock_guard lock(mutex_);
+    return cylinders_[index(cylinder)].jammed();
 }
 
 void SimulatedMachine::setCylinderSlowdown(Cylinder cylinder, double factor) {

@@ -168,6 +168,7 @@ class SimulatedMachine {
     bool nextMachineAsking();
     // The previous machine answers "Ask for Pcb". Default previousMachineSupplies.
     void setPreviousMachineSupplying(bool supplying);
+    bool previousMachineSupplying();
     // Hand work on the line: put a board on the workdesk at the stopper (its
     // id, or nullopt when the workdesk is occupied); take boards away (count).
     std::optional<int> placeBoardOnWorkdesk();
@@ -192,6 +193,7 @@ class SimulatedMachine {
     // A jammed cylinder sticks halfway to its commanded end; a slowed one takes
     // `factor` times its travel time.
     void setCylinderJammed(Cylinder cylinder, bool jammed);
+    bool cylinderJammed(Cylinder cylinder);
     void setCylinderSlowdown(Cylinder cylinder, double factor);
     // Inputs: stick at a level (it reads `level` whatever happens), invert (it
     // reads the other level), release. A stuck level wins over an inversion.
